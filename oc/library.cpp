@@ -1,0 +1,3 @@
+#include "oc/library.h"
+
+const char* xfOCLibraryVersion() { return "0.1"; }
