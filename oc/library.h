@@ -1,7 +1,7 @@
 // Identity of the OC library as loaded.
 #pragma once
 
-#include "oc/export.h"
+#include "foundation/export.h"
 
 // The library's version as "major.minor".
 OC_API const char* xfOCLibraryVersion();

@@ -46,9 +46,9 @@ public:
     // The map of the unit square onto this parallelogram: columns Px - Po and Py - Po,
     // translation Po.
     xcXform<2> affRectFromUnitSq() const {
-        return xcXform<2>(xcMatrix<2>(px_.x() - po_.x(), py_.x() - po_.x(), px_.y() - po_.y(),
-                                      py_.y() - po_.y()),
-                          po_);
+        return xcXform<2>(
+            xcMatrix<2>(px_.x() - po_.x(), py_.x() - po_.x(), px_.y() - po_.y(), py_.y() - po_.y()),
+            po_);
     }
     // |cross(Px - Po, Py - Po)|.
     double area() const { return std::fabs((px_ - po_).cross(py_ - po_)); }

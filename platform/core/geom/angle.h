@@ -33,10 +33,22 @@ public:
     }
 
     constexpr xcRadian operator-() const { return xcRadian(-v_); }
-    constexpr xcRadian& operator+=(xcRadian o) { v_ += o.v_; return *this; }
-    constexpr xcRadian& operator-=(xcRadian o) { v_ -= o.v_; return *this; }
-    constexpr xcRadian& operator*=(double f) { v_ *= f; return *this; }
-    constexpr xcRadian& operator/=(double f) { v_ /= f; return *this; }
+    constexpr xcRadian& operator+=(xcRadian o) {
+        v_ += o.v_;
+        return *this;
+    }
+    constexpr xcRadian& operator-=(xcRadian o) {
+        v_ -= o.v_;
+        return *this;
+    }
+    constexpr xcRadian& operator*=(double f) {
+        v_ *= f;
+        return *this;
+    }
+    constexpr xcRadian& operator/=(double f) {
+        v_ /= f;
+        return *this;
+    }
     friend constexpr xcRadian operator+(xcRadian a, xcRadian b) { return a += b; }
     friend constexpr xcRadian operator-(xcRadian a, xcRadian b) { return a -= b; }
     friend constexpr xcRadian operator*(xcRadian a, double f) { return a *= f; }
@@ -73,10 +85,22 @@ public:
     }
 
     constexpr xcDegree operator-() const { return xcDegree(-v_); }
-    constexpr xcDegree& operator+=(xcDegree o) { v_ += o.v_; return *this; }
-    constexpr xcDegree& operator-=(xcDegree o) { v_ -= o.v_; return *this; }
-    constexpr xcDegree& operator*=(double f) { v_ *= f; return *this; }
-    constexpr xcDegree& operator/=(double f) { v_ /= f; return *this; }
+    constexpr xcDegree& operator+=(xcDegree o) {
+        v_ += o.v_;
+        return *this;
+    }
+    constexpr xcDegree& operator-=(xcDegree o) {
+        v_ -= o.v_;
+        return *this;
+    }
+    constexpr xcDegree& operator*=(double f) {
+        v_ *= f;
+        return *this;
+    }
+    constexpr xcDegree& operator/=(double f) {
+        v_ /= f;
+        return *this;
+    }
     friend constexpr xcDegree operator+(xcDegree a, xcDegree b) { return a += b; }
     friend constexpr xcDegree operator-(xcDegree a, xcDegree b) { return a -= b; }
     friend constexpr xcDegree operator*(xcDegree a, double f) { return a *= f; }
@@ -88,11 +112,20 @@ private:
     double v_ = 0.0;
 };
 
-constexpr xcRadian::xcRadian(const xcDegree& d) : v_(d.toDouble() * (std::numbers::pi / 180.0)) {}
+constexpr xcRadian::xcRadian(const xcDegree& d) : v_(d.toDouble() * (std::numbers::pi / 180.0)) {
+}
 
-inline double sin(xcRadian a) { return std::sin(a.toDouble()); }
-inline double cos(xcRadian a) { return std::cos(a.toDouble()); }
-inline double tan(xcRadian a) { return std::tan(a.toDouble()); }
+inline double sin(xcRadian a) {
+    return std::sin(a.toDouble());
+}
+inline double cos(xcRadian a) {
+    return std::cos(a.toDouble());
+}
+inline double tan(xcRadian a) {
+    return std::tan(a.toDouble());
+}
 
 // atan2 of (y, x) as an angle in (-pi, pi].
-inline xcRadian xfAtan2(double y, double x) { return xcRadian(std::atan2(y, x)); }
+inline xcRadian xfAtan2(double y, double x) {
+    return xcRadian(std::atan2(y, x));
+}

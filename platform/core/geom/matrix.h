@@ -23,7 +23,9 @@ public:
 
     static constexpr xcMatrix identity() { return xcMatrix(); }
     // Rotation by angle, scaled by s.
-    static xcMatrix rotation(xcRadian angle, double s = 1.0) { return xcMatrix(angle, angle, s, s); }
+    static xcMatrix rotation(xcRadian angle, double s = 1.0) {
+        return xcMatrix(angle, angle, s, s);
+    }
 
     constexpr double a() const { return a_; }
     constexpr double b() const { return b_; }
@@ -57,7 +59,9 @@ public:
     constexpr xcVector<2> operator*(const xcVector<2>& v) const {
         return xcVector<2>(a_ * v.x() + b_ * v.y(), c_ * v.x() + d_ * v.y());
     }
-    constexpr xcMatrix operator*(double f) const { return xcMatrix(a_ * f, b_ * f, c_ * f, d_ * f); }
+    constexpr xcMatrix operator*(double f) const {
+        return xcMatrix(a_ * f, b_ * f, c_ * f, d_ * f);
+    }
     constexpr xcMatrix operator+(const xcMatrix& o) const {
         return xcMatrix(a_ + o.a_, b_ + o.b_, c_ + o.c_, d_ + o.d_);
     }

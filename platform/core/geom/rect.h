@@ -50,8 +50,7 @@ public:
     }
     // The point lies in [x, x + w) x [y, y + h).
     constexpr bool contains(double px, double py) const {
-        return px >= double(x_) && py >= double(y_) && px < double(x_ + w_) &&
-               py < double(y_ + h_);
+        return px >= double(x_) && py >= double(y_) && px < double(x_ + w_) && py < double(y_ + h_);
     }
 
     // The common part; the default (null) rectangle when the two do not overlap.
@@ -83,8 +82,7 @@ public:
 
     // The smallest pel rectangle holding this one: (floor x0, floor y0, ceil x1 - floor x0,
     // ceil y1 - floor y0), exact, no tolerance.
-    xcRectangle<long> enclosePelRect() const
-        requires std::is_floating_point_v<T>;
+    xcRectangle<long> enclosePelRect() const requires std::is_floating_point_v<T>;
 
     friend constexpr bool operator==(const xcRectangle&, const xcRectangle&) = default;
 
@@ -100,9 +98,7 @@ using xcRect = xcRectangle<double>;
 XCORE_API xcPelRect xfEnclosePel(double x0, double y0, double x1, double y1);
 
 template <class T>
-xcRectangle<long> xcRectangle<T>::enclosePelRect() const
-    requires std::is_floating_point_v<T>
-{
+xcRectangle<long> xcRectangle<T>::enclosePelRect() const requires std::is_floating_point_v<T> {
     return xfEnclosePel(x_, y_, x_ + w_, y_ + h_);
 }
 

@@ -22,9 +22,7 @@ public:
     xc2Rigid operator*(const xc2Rigid& o) const {
         return xc2Rigid(angle_ + o.angle_, xcMatrix<2>::rotation(angle_) * o.t_ + t_);
     }
-    xc2Rigid inverse() const {
-        return xc2Rigid(-angle_, -(xcMatrix<2>::rotation(-angle_) * t_));
-    }
+    xc2Rigid inverse() const { return xc2Rigid(-angle_, -(xcMatrix<2>::rotation(-angle_) * t_)); }
 
     friend bool operator==(const xc2Rigid&, const xc2Rigid&) = default;
 

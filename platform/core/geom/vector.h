@@ -38,10 +38,26 @@ public:
     double distance(const xcVector& o) const { return std::hypot(x_ - o.x_, y_ - o.y_); }
 
     constexpr xcVector operator-() const { return xcVector(-x_, -y_); }
-    constexpr xcVector& operator+=(const xcVector& o) { x_ += o.x_; y_ += o.y_; return *this; }
-    constexpr xcVector& operator-=(const xcVector& o) { x_ -= o.x_; y_ -= o.y_; return *this; }
-    constexpr xcVector& operator*=(double f) { x_ *= f; y_ *= f; return *this; }
-    constexpr xcVector& operator/=(double f) { x_ /= f; y_ /= f; return *this; }
+    constexpr xcVector& operator+=(const xcVector& o) {
+        x_ += o.x_;
+        y_ += o.y_;
+        return *this;
+    }
+    constexpr xcVector& operator-=(const xcVector& o) {
+        x_ -= o.x_;
+        y_ -= o.y_;
+        return *this;
+    }
+    constexpr xcVector& operator*=(double f) {
+        x_ *= f;
+        y_ *= f;
+        return *this;
+    }
+    constexpr xcVector& operator/=(double f) {
+        x_ /= f;
+        y_ /= f;
+        return *this;
+    }
     friend constexpr xcVector operator+(xcVector a, const xcVector& b) { return a += b; }
     friend constexpr xcVector operator-(xcVector a, const xcVector& b) { return a -= b; }
     friend constexpr xcVector operator*(xcVector a, double f) { return a *= f; }
@@ -62,7 +78,9 @@ private:
 using xcVector2 = xcVector<2>;
 
 // True when every component differs by at most tol.
-inline bool xfRealEq(double a, double b, double tol) { return std::fabs(a - b) <= tol; }
+inline bool xfRealEq(double a, double b, double tol) {
+    return std::fabs(a - b) <= tol;
+}
 inline bool xfRealEq(const xcVector<2>& a, const xcVector<2>& b, double tol) {
     return xfRealEq(a.x(), b.x(), tol) && xfRealEq(a.y(), b.y(), tol);
 }

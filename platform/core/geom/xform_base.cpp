@@ -79,7 +79,8 @@ bool xc2XformLinear::equals(const xc2XformBase& other) const {
 
 xc2XformPoly2::xc2XformPoly2(const xcXform<2>& affine, const std::array<double, 3>& qx,
                              const std::array<double, 3>& qy)
-    : a_(affine), qx_(qx), qy_(qy) {}
+    : a_(affine), qx_(qx), qy_(qy) {
+}
 
 xcVector<2> xc2XformPoly2::mapPoint(const xcVector<2>& p) const {
     const double x = p.x(), y = p.y();
@@ -106,7 +107,9 @@ bool xc2XformPoly2::equals(const xc2XformBase& other) const {
     return o && o->a_ == a_ && o->qx_ == qx_ && o->qy_ == qy_;
 }
 
-xcXformHandle xfMakeXform(const xcXform<2>& x) { return std::make_shared<xc2XformLinear>(x); }
+xcXformHandle xfMakeXform(const xcXform<2>& x) {
+    return std::make_shared<xc2XformLinear>(x);
+}
 
 xcXformHandle xfCompose(const xcXformHandle& a, const xcXformHandle& b) {
     if (a->isLinear() && b->isLinear())

@@ -49,7 +49,8 @@ private:
 };
 
 // A second-order polynomial map: an affine part plus quadratic terms,
-//   x' = A(p).x + qx[0] x^2 + qx[1] x y + qx[2] y^2,  y' = A(p).y + qy[0] x^2 + qy[1] x y + qy[2] y^2.
+//   x' = A(p).x + qx[0] x^2 + qx[1] x y + qx[2] y^2,  y' = A(p).y + qy[0] x^2 + qy[1] x y + qy[2]
+//   y^2.
 // Models lens-like distortion; its inverse is found numerically.
 class XCORE_API xc2XformPoly2 final : public xc2XformBase {
 public:

@@ -1,4 +1,4 @@
-// Export macro of the OC library.
+// Export macro of the OC library (foundation and subsystems alike).
 #pragma once
 
 #if defined(_WIN32)
