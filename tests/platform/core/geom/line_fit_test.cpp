@@ -1,0 +1,140 @@
+#include "core/geom/fit.h"
+
+#include "core/geom/matrix.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+xcLine fit(const std::vector<xcVector<2>>& pts) {
+    return xfLineFit(pts, 0, 0, kInf);
+}
+
+TEST(LineFit, HorizontalPointsGiveAngleZeroAndTheirHeight) {
+    const xcLine l = fit({{0, 1}, {5, 1}, {10, 1}});
+    EXPECT_EQ(l.angleDeg().toDouble(), 0.0);
+    EXPECT_EQ(l.normalDistance(), 1.0);
+    EXPECT_EQ(l.point(), xcVector<2>(0, 1));
+    // The order of the points does not turn the line.
+    const xcLine r = fit({{10, 1}, {5, 1}, {0, 1}});
+    EXPECT_EQ(r.angleDeg().toDouble(), 0.0);
+    EXPECT_EQ(r.normalDistance(), 1.0);
+    // Below the origin the distance is negative.
+    EXPECT_EQ(fit({{-3, -2}, {4, -2}}).normalDistance(), -2.0);
+}
+
+TEST(LineFit, VerticalAndDiagonalLines) {
+    // Vertical: +90, never -90. The left normal of +y is (-1, 0), so x = 3 is distance -3.
+    const xcLine v = fit({{3, 0}, {3, 2}, {3, 7}});
+    EXPECT_EQ(v.angleDeg().toDouble(), 90.0);
+    EXPECT_NEAR(v.normalDistance(), -3.0, 1e-14);
+    const xcLine down = fit({{-2, 9}, {-2, -1}});
+    EXPECT_EQ(down.angleDeg().toDouble(), 90.0);
+    EXPECT_NEAR(down.normalDistance(), 2.0, 1e-14);
+
+    EXPECT_NEAR(fit({{0, 0}, {1, 1}, {2, 2}}).angleDeg().toDouble(), 45.0, 1e-12);
+    const xcLine m = fit({{0, 5}, {1, 4}, {2, 3}});
+    EXPECT_NEAR(m.angleDeg().toDouble(), -45.0, 1e-12);
+    // y = 5 - x: nearest point to the origin is (2.5, 2.5), along n = (sin 45, cos 45).
+    EXPECT_NEAR(m.normalDistance(), 5 / std::sqrt(2.0), 1e-12);
+    EXPECT_TRUE(xfRealEq(m.point(), xcVector<2>(2.5, 2.5), 1e-12));
+}
+
+TEST(LineFit, IsOrthogonalRegressionNotOrdinary) {
+    // A cross of points, long along x, turned by 30 degrees. Total least squares finds 30
+    // degrees exactly; regressing y on x would give about 21.8 degrees.
+    std::vector<xcVector<2>> pts;
+    const xcMatrix<2> r = xcMatrix<2>::rotation(xcDegree(30));
+    for (const xcVector<2> p :
+         {xcVector<2>(2, 0), xcVector<2>(-2, 0), xcVector<2>(0, 1), xcVector<2>(0, -1)})
+        pts.push_back(r * p + xcVector<2>(10, 20));
+    const xcLine l = fit(pts);
+    EXPECT_NEAR(l.angleDeg().toDouble(), 30.0, 1e-12);
+    EXPECT_NEAR(l.distance(xcVector<2>(10, 20)), 0.0, 1e-12);
+}
+
+TEST(LineFit, AngleAlwaysInHalfOpenRange) {
+    std::mt19937 rng(53);
+    std::uniform_real_distribution<double> ang(-180.0, 180.0), c(-100.0, 100.0);
+    for (int i = 0; i < 500; ++i) {
+        const double a = ang(rng);
+        const xcLine truth(xcVector<2>(c(rng), c(rng)), xcDegree(a));
+        const std::vector<xcVector<2>> pts = {truth.pointAt(-10), truth.pointAt(3),
+                                              truth.pointAt(25)};
+        const xcLine l = fit(pts);
+        const double got = l.angleDeg().toDouble();
+        ASSERT_GT(got, -90.0);
+        ASSERT_LE(got, 90.0);
+        // Same line: equal direction modulo 180 degrees, and the points lie on it.
+        ASSERT_NEAR(xcDegree(2 * (got - a)).signedNorm().toDouble(), 0.0, 1e-9) << a;
+        for (const auto& p : pts) ASSERT_NEAR(l.distance(p), 0.0, 1e-9);
+        ASSERT_NEAR(l.normalDistance(), l.point().dot(l.normal()), 1e-12);
+    }
+}
+
+TEST(LineFit, NoisyPointsFitWithinTolerance) {
+    // 200 points on the line at 25 degrees, distance 7, with +-0.05 perpendicular noise.
+    std::mt19937 rng(59);
+    std::uniform_real_distribution<double> t(-50.0, 50.0), noise(-0.05, 0.05);
+    const xcLine truth(xcDegree(25), 7.0);
+    std::vector<xcVector<2>> pts;
+    for (int i = 0; i < 200; ++i)
+        pts.push_back(truth.pointAt(t(rng)) + truth.normal() * noise(rng));
+    const xcLine l = fit(pts);
+    EXPECT_NEAR(l.angleDeg().toDouble(), 25.0, 0.01);
+    EXPECT_NEAR(l.normalDistance(), 7.0, 0.01);
+    // Shuffling the points changes nothing but rounding.
+    std::shuffle(pts.begin(), pts.end(), rng);
+    const xcLine s = fit(pts);
+    EXPECT_NEAR(s.angleDeg().toDouble(), l.angleDeg().toDouble(), 1e-10);
+    EXPECT_NEAR(s.normalDistance(), l.normalDistance(), 1e-10);
+}
+
+TEST(LineFit, SupportsTheReversedReadingOfALine) {
+    // A caller that walks the points from the last to the first flips the direction when
+    // their coordinates along the fitted line decrease; the line's point and the offsets then
+    // still run from the first point to the last.
+    const std::vector<xcVector<2>> pts = {{10, 1}, {5, 1}, {0, 1}};
+    const xcLine f = fit(pts);
+    const double span = f.distanceAlong(pts.back()) - f.distanceAlong(pts.front());
+    EXPECT_LE(span, 0.0);
+    const xcRadian fitted = f.angle();
+    const xcRadian dir = span <= 0 ? fitted + xcRadian(std::numbers::pi) : fitted;
+    const xcVector<2> ref =
+        xcVector<2>::polar(fitted + xcRadian(std::numbers::pi / 2)) * f.normalDistance();
+    EXPECT_TRUE(xfRealEq(ref, xcVector<2>(0, 1), 1e-15));
+    const xcLine l(ref, dir);
+    EXPECT_LT(l.offset(pts.front()), l.offset(pts.back()));
+    EXPECT_NEAR(l.offset(pts.front()), -10.0, 1e-14);
+}
+
+TEST(LineFit, DegenerateAndBadInput) {
+    // Coincident points: some line through them.
+    const xcLine c = fit({{4, -2}, {4, -2}, {4, -2}});
+    EXPECT_NEAR(c.distance(xcVector<2>(4, -2)), 0.0, 1e-14);
+    // Huge coordinates do not overflow.
+    const xcLine big = fit({{1e200, 1e199}, {2e200, 1e199}, {3e200, 1e199}});
+    EXPECT_EQ(big.angleDeg().toDouble(), 0.0);
+    EXPECT_NEAR(big.normalDistance() / 1e199, 1.0, 1e-12);
+
+    try {
+        (void)fit({{1, 1}});
+        FAIL() << "no exception";
+    } catch (const xcGeomDefs::BadParams& e) {
+        EXPECT_EQ(std::string(e.what()), "Line fit needs at least 2 points");
+    }
+    EXPECT_THROW((void)fit({}), xcGeomDefs::BadParams);
+    EXPECT_THROW((void)fit({{0, 0}, {std::nan(""), 1}}), xcGeomDefs::BadParams);
+    EXPECT_THROW((void)fit({{0, 0}, {kInf, 1}}), xcGeomDefs::BadParams);
+}
+
+} // namespace
