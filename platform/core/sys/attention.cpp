@@ -2,16 +2,16 @@
 
 #include "core/sys/timeout.h"
 
-#include <algorithm>
 #include <cassert>
-#include <cmath>
 
 namespace {
 
-// check() reads only this counter while nothing is armed: a plain thread_local int needs no
-// initialisation guard, so the test costs one TLS load.
+// Plain thread_local values: they need no initialisation guard and no destructor, so check()
+// costs one TLS load while nothing is armed, and tags may outlive any other object.
 thread_local int tArmed = 0;
-thread_local std::vector<xcAttentionTag*> tTags;
+thread_local std::size_t tDepth = 0;
+thread_local xcAttentionTag* tOutermost = nullptr;
+thread_local xcAttentionTag* tInnermost = nullptr;
 
 // Limits beyond this many seconds (about 30 years) never pass; the cap also keeps the deadline
 // inside the clock's range.
@@ -22,7 +22,7 @@ constexpr double kNeverSeconds = 1e9;
 void xcAttention::check() {
     if (tArmed == 0) return;
     const auto now = std::chrono::steady_clock::now();
-    for (const xcAttentionTag* tag : tTags) {
+    for (const xcAttentionTag* tag = tOutermost; tag != nullptr; tag = tag->inner_) {
         if (tag->kind_ == xcAttentionTag::Kind::eNone || now < tag->deadline_) continue;
         if (tag->kind_ == xcAttentionTag::Kind::eCustom)
             throw xcTimeout::InternalExpired(tag->code_);
@@ -30,44 +30,62 @@ void xcAttention::check() {
     }
 }
 
-std::size_t xcAttention::depth() { return tTags.size(); }
+std::size_t xcAttention::depth() {
+    return tDepth;
+}
 
-bool xcAttention::isArmed() { return tArmed != 0; }
+bool xcAttention::isArmed() {
+    return tArmed != 0;
+}
 
-xcAttentionTag::xcAttentionTag(bool enable) : stack_(&tTags), enabled_(enable) {
-    if (enabled_) stack_->push_back(this);
+xcAttentionTag::xcAttentionTag(bool enable) : thread_(&tArmed), enabled_(enable) {
+    if (!enabled_) return;
+    outer_ = tInnermost;
+    if (outer_ != nullptr)
+        outer_->inner_ = this;
+    else
+        tOutermost = this;
+    tInnermost = this;
+    ++tDepth;
 }
 
 xcAttentionTag::~xcAttentionTag() {
-    assert(stack_ == &tTags && "an attention tag is destroyed on its own thread");
+    assert(thread_ == &tArmed && "an attention tag is destroyed on its own thread");
     if (!enabled_) return;
-    // Tags may go in any order, so this one is found by identity, not taken from the end.
-    const auto it = std::find(stack_->begin(), stack_->end(), this);
-    assert(it != stack_->end());
-    if (it != stack_->end()) stack_->erase(it);
+    // Tags may go in any order: this one is unlinked wherever it stands.
+    if (outer_ != nullptr)
+        outer_->inner_ = inner_;
+    else
+        tOutermost = inner_;
+    if (inner_ != nullptr)
+        inner_->outer_ = outer_;
+    else
+        tInnermost = outer_;
+    --tDepth;
     if (isArmed()) --tArmed;
 }
 
 void xcAttentionTag::checkThread_() const {
-    if (stack_ != &tTags)
+    if (thread_ != &tArmed)
         throw xcTimeout::BadParams("An attention tag can only be used on the thread that made it");
 }
 
 void xcAttentionTag::arm_(double seconds, Kind kind, long code) {
     checkThread_();
     if (!(seconds >= 0.0)) throw xcTimeout::BadParams("Time limit must be a number >= 0");
-    const auto now = Clock::now();
     Clock::time_point deadline = Clock::time_point::max();
     if (seconds < kNeverSeconds)
-        deadline = now + std::chrono::duration_cast<Clock::duration>(
-                             std::chrono::duration<double>(seconds));
+        deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(seconds));
     if (enabled_ && !isArmed()) ++tArmed;
     deadline_ = deadline;
     kind_ = kind;
     code_ = code;
 }
 
-void xcAttentionTag::attachTimeout(double seconds) { arm_(seconds, Kind::eOrdinary, 0); }
+void xcAttentionTag::attachTimeout(double seconds) {
+    arm_(seconds, Kind::eOrdinary, 0);
+}
 
 void xcAttentionTag::attachTimeoutCustom(double seconds, long code) {
     arm_(seconds, Kind::eCustom, code);
@@ -86,4 +104,6 @@ void xcAttentionTag::disarm() {
     code_ = 0;
 }
 
-bool xcAttentionTag::hasExpired() const { return isArmed() && Clock::now() >= deadline_; }
+bool xcAttentionTag::hasExpired() const {
+    return isArmed() && Clock::now() >= deadline_;
+}

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstddef>
-#include <vector>
 
 class xcAttentionTag;
 
@@ -65,7 +64,11 @@ private:
     void arm_(double seconds, Kind kind, long code);
     void checkThread_() const;
 
-    std::vector<xcAttentionTag*>* stack_; // the tags of the thread that made this one
+    // The thread's tags form a list through the tags themselves, so joining and leaving
+    // neither allocate nor depend on any other object's lifetime.
+    xcAttentionTag* outer_ = nullptr;
+    xcAttentionTag* inner_ = nullptr;
+    const void* thread_; // identifies the thread that made the tag
     Clock::time_point deadline_{};
     Kind kind_ = Kind::eNone;
     long code_ = 0;

@@ -17,9 +17,15 @@
 
 namespace {
 
-xcPersistent* makeBadParams() { return new xcThreadDefs::BadParams(); }
-xcPersistent* makeUnknownThread() { return new xcThreadDefs::UnknownThread(); }
-xcPersistent* makeCreateFailed() { return new xcThreadDefs::CreateFailed(); }
+xcPersistent* makeBadParams() {
+    return new xcThreadDefs::BadParams();
+}
+xcPersistent* makeUnknownThread() {
+    return new xcThreadDefs::UnknownThread();
+}
+xcPersistent* makeCreateFailed() {
+    return new xcThreadDefs::CreateFailed();
+}
 
 const xc_Instantiator sBadParams(typeid(xcThreadDefs::BadParams), &makeBadParams);
 const xc_Instantiator sUnknownThread(typeid(xcThreadDefs::UnknownThread), &makeUnknownThread);
@@ -124,8 +130,7 @@ void xcThreadDefs::CreateFailed::dispatchSerialize(xcArchive& ar) {
     setVisited(ar);
 }
 
-xcThreadID xfCreateThread(unsigned long (*entry)(void*), void* arg, long priority,
-                          long stackSize) {
+xcThreadID xfCreateThread(unsigned long (*entry)(void*), void* arg, long priority, long stackSize) {
     if (entry == nullptr) throw xcThreadDefs::BadParams("Thread entry must not be null");
     if (priority < -1) throw xcThreadDefs::BadParams("Thread priority must be -1 or >= 0");
     if (stackSize != -1 && (stackSize < 1 || stackSize > kMaxStackBytes))
@@ -171,8 +176,7 @@ void xfWaitForThreadTermination(xcThreadID id, unsigned long* exitCode) {
         const std::lock_guard lock(table.mutex);
         const auto it = table.threads.find(id.value());
         if (it == table.threads.end())
-            throw xcThreadDefs::UnknownThread("No thread to wait for with id " +
-                                              xfStr(id.value()));
+            throw xcThreadDefs::UnknownThread("No thread to wait for with id " + xfStr(id.value()));
         if (pthread_equal(it->second->handle, pthread_self()))
             throw xcThreadDefs::BadParams("A thread cannot wait for its own termination");
         record = std::move(it->second);

@@ -10,9 +10,15 @@
 
 namespace {
 
-xcPersistent* makeExpired() { return new xcTimeout::Expired(); }
-xcPersistent* makeInternalExpired() { return new xcTimeout::InternalExpired(); }
-xcPersistent* makeBadParams() { return new xcTimeout::BadParams(); }
+xcPersistent* makeExpired() {
+    return new xcTimeout::Expired();
+}
+xcPersistent* makeInternalExpired() {
+    return new xcTimeout::InternalExpired();
+}
+xcPersistent* makeBadParams() {
+    return new xcTimeout::BadParams();
+}
 
 const xc_Instantiator sExpired(typeid(xcTimeout::Expired), &makeExpired);
 const xc_Instantiator sInternalExpired(typeid(xcTimeout::InternalExpired), &makeInternalExpired);
@@ -36,7 +42,9 @@ void xcTimeout::Expired::dispatchSerialize(xcArchive& ar) {
     setVisited(ar);
 }
 
-void xcTimeout::Expired::message_(std::ostream& os) const { os << "Time limit expired"; }
+void xcTimeout::Expired::message_(std::ostream& os) const {
+    os << "Time limit expired";
+}
 
 xcTimeout::InternalExpired::~InternalExpired() = default;
 
@@ -47,14 +55,15 @@ void xcTimeout::InternalExpired::dispatchSerialize(xcArchive& ar) {
     // as two halves; the object changes only once both have been read.
     const auto bits = static_cast<std::uint64_t>(static_cast<std::int64_t>(code_));
     unsigned long low = static_cast<unsigned long>(bits & 0xFFFFFFFFu);
-    long high = static_cast<long>(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32)));
+    long high =
+        static_cast<long>(static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32)));
     ar || low;
     ar || high;
     xcException::dispatchSerialize(ar);
     if (ar.isLoading()) {
-        const std::uint64_t loaded = (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high))
-                                      << 32) |
-                                     static_cast<std::uint32_t>(low);
+        const std::uint64_t loaded =
+            (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) |
+            static_cast<std::uint32_t>(low);
         code_ = static_cast<long>(static_cast<std::int64_t>(loaded));
     }
     setVisited(ar);
