@@ -1,0 +1,148 @@
+#include "oc/imageutil/affine_clip.h"
+
+#include "core/image/pel_ops.h"
+#include "foundation/oc_defs.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace imageutil_test;
+
+namespace {
+
+// Grey 100 everywhere but one bright pel at (5, 5).
+Image flatWithSpot(const xcPelRect& win) {
+    return makeImage(win, [](long x, long y) { return x == 5 && y == 5 ? 250 : 100; });
+}
+
+xcAffineSamplingParams axisParams(double x0, double y0, double w, double h, short nx, short ny) {
+    return xcAffineSamplingParams(xcAffineRectangle(xcRect(x0, y0, w, h)), nx, ny,
+                                  xcAffineSamplingParams::eBilinear);
+}
+
+} // namespace
+
+TEST(AffineTransformWithClipping, InsideTheImageSamplesDirectlyAndLeavesTheMaskUnbound) {
+    const Image src = makeImage(xcPelRect(0, 0, 60, 50), [](long x, long y) {
+        return int(120 + 80 * std::sin(x / 4.0) * std::cos(y / 5.0));
+    });
+    const xcAffineRectangle turned(xcVector<2>(15.0, 12.0), 25.0, 20.0,
+                                   xcRadian(std::numbers::pi / 9), xcRadian(0.0));
+    const xcAffineSamplingParams params(turned, 30, 24, xcAffineSamplingParams::eBilinear);
+    ASSERT_FALSE(params.willClip(src));
+    Image dst, dstMask, plain;
+    xfAffineTransformWithClipping(src, ConstImage(), params, dst, dstMask);
+    xfAffineTransformImage(src, params, plain);
+    EXPECT_TRUE(xfPelEqual(dst, plain));
+    EXPECT_EQ(dst.clientFromImage(), plain.clientFromImage());
+    EXPECT_FALSE(dstMask.isBound());
+
+    // A mask is sampled with the same parameters.
+    const Image mask =
+        makeImage(xcPelRect(0, 0, 60, 50), [](long x, long) { return x < 30 ? 255 : 0; });
+    Image dst2, mask2, plainMask;
+    xfAffineTransformWithClipping(src, mask, params, dst2, mask2);
+    xfAffineTransformImage(mask, params, plainMask);
+    EXPECT_TRUE(xfPelEqual(dst2, plain));
+    ASSERT_TRUE(mask2.isBound());
+    EXPECT_TRUE(xfPelEqual(mask2, plainMask));
+}
+
+// The rectangle covers x = -20 .. 20 of a 40 x 30 image of grey 100 with a bright pel at (5, 5):
+// the left half of the output comes from outside (the median, 100; mask 0), the right half from
+// the image (mask 255). One output pel per image pel, so there is no transition.
+TEST(AffineTransformWithClipping, HalfOutsideFillsWithTheMedianAndMarksTheImagePart) {
+    const Image src = flatWithSpot(xcPelRect(0, 0, 40, 30));
+    Image dst, dstMask;
+    xfAffineTransformWithClipping(src, ConstImage(), axisParams(-20, 0, 40, 30, 40, 30), dst,
+                                  dstMask);
+    ASSERT_EQ(dst.window(), xcPelRect(0, 0, 40, 30));
+    ASSERT_TRUE(dstMask.isBound());
+    for (long y = 0; y < 30; ++y) {
+        for (long x = 0; x < 40; ++x) {
+            EXPECT_EQ(pelAt(dst, x, y), x == 25 && y == 5 ? 250 : 100) << x << " " << y;
+            EXPECT_EQ(pelAt(dstMask, x, y), x < 20 ? 0 : 255) << x << " " << y;
+        }
+    }
+    // The output keeps the source's client coordinates.
+    EXPECT_EQ(dst.clientFromImage().mapPoint(xcVector<2>(0, 0)), xcVector<2>(-20, 0));
+
+    // Half a pel per output pel: the mask's transition lies at the border only.
+    Image fine, fineMask;
+    xfAffineTransformWithClipping(src, ConstImage(), axisParams(-20, 0, 40, 30, 80, 60), fine,
+                                  fineMask);
+    for (long x = 0; x < 80; ++x) {
+        const int m = pelAt(fineMask, x, 30);
+        if (x < 39) {
+            EXPECT_EQ(m, 0) << x;
+        } else if (x > 40) {
+            EXPECT_EQ(m, 255) << x;
+        }
+        EXPECT_EQ(pelAt(fine, x, 30), 100) << x; // image row 15, away from the bright pel
+    }
+}
+
+TEST(AffineTransformWithClipping, MaskValuesComeThroughAndPaddingIsZero) {
+    const Image src = flatWithSpot(xcPelRect(10, 5, 20, 10));
+    const Image mask =
+        makeImage(xcPelRect(10, 5, 20, 10), [](long x, long) { return x < 15 ? 0 : 200; });
+    Image dst, dstMask;
+    // x from 0 to 20: image columns 10 .. 19 on the right half.
+    xfAffineTransformWithClipping(src, mask, axisParams(0, 5, 20, 10, 20, 10), dst, dstMask);
+    for (long x = 0; x < 20; ++x) {
+        EXPECT_EQ(pelAt(dstMask, x, 3), x < 10 ? 0 : (x < 15 ? 0 : 200)) << x;
+        EXPECT_EQ(pelAt(dst, x, 3), 100);
+    }
+
+    // Entirely outside: all median, all padding.
+    Image far, farMask;
+    xfAffineTransformWithClipping(src, mask, axisParams(200, 300, 8, 6, 8, 6), far, farMask);
+    EXPECT_EQ(xfPelMin(far), 100);
+    EXPECT_EQ(xfPelMax(far), 100);
+    EXPECT_EQ(xfPelMax(farMask), 0);
+}
+
+// A client transform moves the rectangle with it: client x = image x + 100.
+TEST(AffineTransformWithClipping, RectangleIsInSourceClientCoordinates) {
+    Image src = flatWithSpot(xcPelRect(0, 0, 40, 30));
+    src.clientFromImageXform(xcXform<2>::translation(xcVector<2>(100, 0)));
+    Image dst, dstMask;
+    xfAffineTransformWithClipping(src, ConstImage(), axisParams(80, 0, 40, 30, 40, 30), dst,
+                                  dstMask);
+    EXPECT_EQ(pelAt(dst, 25, 5), 250);
+    EXPECT_EQ(pelAt(dstMask, 19, 5), 0);
+    EXPECT_EQ(pelAt(dstMask, 20, 5), 255);
+    EXPECT_EQ(dst.clientFromImage().mapPoint(xcVector<2>(0, 0)), xcVector<2>(80, 0));
+}
+
+TEST(AffineTransformWithClipping, CallerErrorsThrowBadParamsAndChangeNothing) {
+    const Image src = flatWithSpot(xcPelRect(0, 0, 40, 30));
+    const auto params = axisParams(-20, 0, 40, 30, 40, 30);
+    Image bound(xcPelRect(0, 0, 3, 3)), unbound;
+    try {
+        xfAffineTransformWithClipping(src, ConstImage(), params, bound, unbound);
+        FAIL() << "bound output accepted";
+    } catch (const xcOCDefs::BadParams& e) {
+        EXPECT_STREQ(e.what(), "The output image must be unbound.");
+        EXPECT_EQ(e.errorNumber(), 0x10005E00);
+    }
+    EXPECT_EQ(bound.window(), xcPelRect(0, 0, 3, 3));
+    EXPECT_FALSE(unbound.isBound());
+    Image boundMask(xcPelRect(0, 0, 3, 3));
+    EXPECT_THROW(xfAffineTransformWithClipping(src, ConstImage(), params, unbound, boundMask),
+                 xcOCDefs::BadParams);
+    EXPECT_FALSE(unbound.isBound());
+    const Image otherMask = flatWithSpot(xcPelRect(1, 0, 40, 30));
+    try {
+        xfAffineTransformWithClipping(src, otherMask, params, unbound, unbound);
+        FAIL() << "mask of another window accepted";
+    } catch (const xcOCDefs::BadParams& e) {
+        EXPECT_STREQ(e.what(), "The mask window must be equal to the image window.");
+    }
+    EXPECT_THROW(xfAffineTransformWithClipping(
+                     src, ConstImage(), axisParams(-1e6, 0, 2e6, 1e6, 4, 4), unbound, unbound),
+                 xcOCDefs::BadParams);
+}

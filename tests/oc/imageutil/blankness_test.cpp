@@ -1,0 +1,155 @@
+#include "oc/imageutil/blankness.h"
+
+#include "foundation/oc_defs.h"
+#include "imgproc/correlation.h"
+#include "test_images.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+using namespace imageutil_test;
+
+namespace {
+
+// A dark cross on a light ground: strokes, so the middle correlates with the shifted sample.
+Image cross(const xcPelRect& win) {
+    return makeImage(win, [](long x, long y) {
+        return (x % 20 >= 8 && x % 20 < 11) || (y % 16 >= 6 && y % 16 < 9) ? 40 : 210;
+    });
+}
+
+// The mean |score| of the middle of `s` (2 pels in) against `s` at the 25 shifts, computed here
+// directly from the sums of each placement.
+double meanAbsScore(const ConstImage& s) {
+    ConstImage m = s;
+    m.window(s.window().trim(2, 2, 2, 2, false));
+    const xc_CorrelationModel<unsigned char> model(m);
+    long long sx = 0, sx2 = 0;
+    model.sums(sx, sx2);
+    double total = 0;
+    for (long dy = 0; dy < 5; ++dy) {
+        for (long dx = 0; dx < 5; ++dx) {
+            long long sy = 0, sy2 = 0, sxy = 0;
+            for (long y = 0; y < m.height(); ++y) {
+                for (long x = 0; x < m.width(); ++x) {
+                    const long v = *s.pointToPel(x + dx, y + dy), w = *m.pointToPel(x, y);
+                    sy += v;
+                    sy2 += v * v;
+                    sxy += v * w;
+                }
+            }
+            total += std::abs(xf_corr_score(model.nCarePels(), sx, sx2, sy, sy2, sxy,
+                                            xc_CorrelationDefs::eCorrelation));
+        }
+    }
+    return total / 25.0;
+}
+
+} // namespace
+
+TEST(ScoreBlankness, UniformSampleScoresZero) {
+    const Image img = makeImage(xcPelRect(0, 0, 40, 30), [](long, long) { return 128; });
+    EXPECT_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                               xcPelRect(5, 5, 20, 15), ConstImage()),
+              0.0);
+    // A variance of 1.0 or less still counts as flat: a single pel one grey level off.
+    const Image almost = makeImage(xcPelRect(0, 0, 40, 30),
+                                   [](long x, long y) { return x == 12 && y == 10 ? 129 : 128; });
+    EXPECT_EQ(xfScoreBlankness(almost, ConstImage(), xcXform<2>(), ConstImage(),
+                               xcPelRect(5, 5, 20, 15), ConstImage()),
+              0.0);
+}
+
+// Both masks unbound and a rect inside the image: the sample is the image part itself, and the
+// score is the mean of the 25 absolute scores.
+TEST(ScoreBlankness, StrokesScoreTheMeanAbsoluteCorrelation) {
+    const Image img = cross(xcPelRect(0, 0, 60, 50));
+    const xcPelRect rect(7, 4, 24, 21);
+    ConstImage part = img;
+    part.window(rect);
+    const double want = meanAbsScore(part);
+    EXPECT_GT(want, 100.0);
+    EXPECT_DOUBLE_EQ(
+        xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(), rect, ConstImage()), want);
+
+    // xform moves the character's client coordinates into the image's: the same part, found
+    // from a rect 7 pels left and 4 up.
+    const xcXform<2> shift = xcXform<2>::translation(xcVector<2>(7, 4));
+    EXPECT_DOUBLE_EQ(xfScoreBlankness(img, ConstImage(), shift, ConstImage(),
+                                      xcPelRect(0, 0, 24, 21), ConstImage()),
+                     want);
+    // So does the model image's client transform.
+    ConstImage modelImage;
+    modelImage.clientFromImageXform(xcXform<2>::translation(xcVector<2>(3, 1)));
+    EXPECT_DOUBLE_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>::translation(xcVector<2>(4, 3)),
+                                      modelImage, xcPelRect(0, 0, 24, 21), ConstImage()),
+                     want);
+}
+
+TEST(ScoreBlankness, NoCaredPelOrNoMiddleScoresOne) {
+    const Image img = cross(xcPelRect(0, 0, 60, 50));
+    const xcPelRect rect(7, 4, 24, 21);
+    // The model mask cares only for a frame 2 pels wide, which the middle leaves out.
+    const Image frame = makeImage(xcPelRect(0, 0, 60, 50), [&](long x, long y) {
+        const bool inner =
+            x >= rect.x() + 2 && x < rect.right() - 2 && y >= rect.y() + 2 && y < rect.bottom() - 2;
+        return inner ? 0 : 255;
+    });
+    EXPECT_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(), rect, frame), 1.0);
+    EXPECT_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                               xcPelRect(7, 4, 4, 21), ConstImage()),
+              1.0);
+    EXPECT_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                               xcPelRect(7, 4, 24, 4), ConstImage()),
+              1.0);
+    // Outside the image entirely: the sample's mask cares for nothing.
+    EXPECT_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                               xcPelRect(500, 500, 24, 21), ConstImage()),
+              1.0);
+}
+
+// Where the rect leaves the image, the padding is not cared for: the score equals that of the
+// part inside with the outside ignored, and a model mask narrows it further.
+TEST(ScoreBlankness, MasksLimitThePelsThatCount) {
+    const Image img = cross(xcPelRect(0, 0, 60, 50));
+    const double clipped = xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                                            xcPelRect(-10, 4, 40, 21), ConstImage());
+    EXPECT_GT(clipped, 0.0);
+    EXPECT_LT(clipped, 1000.0);
+
+    // A model mask of 255 everywhere changes nothing; one that ignores the strokes' crossing
+    // changes the score.
+    const Image all = makeImage(xcPelRect(-20, -20, 100, 100), [](long, long) { return 255; });
+    const xcPelRect rect(7, 4, 24, 21);
+    const double plain =
+        xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(), rect, ConstImage());
+    EXPECT_DOUBLE_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(), rect, all),
+                     plain);
+    const Image part =
+        makeImage(xcPelRect(-20, -20, 100, 100), [](long x, long) { return x < 20 ? 255 : 0; });
+    const double masked =
+        xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(), rect, part);
+    EXPECT_NE(masked, plain);
+    EXPECT_GT(masked, 0.0);
+
+    // An image mask that ignores everything leaves no cared pel.
+    const Image none = makeImage(img.window(), [](long, long) { return 0; });
+    EXPECT_EQ(xfScoreBlankness(img, none, xcXform<2>(), ConstImage(), rect, ConstImage()), 1.0);
+}
+
+TEST(ScoreBlankness, CallerErrors) {
+    const Image img = cross(xcPelRect(0, 0, 60, 50));
+    const Image small = makeImage(xcPelRect(0, 0, 10, 10), [](long, long) { return 255; });
+    try {
+        xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(), xcPelRect(5, 5, 20, 20),
+                         small);
+        FAIL() << "model mask not containing rect accepted";
+    } catch (const xcOCDefs::BadParams& e) {
+        EXPECT_STREQ(e.what(), "The model mask must contain the rectangle.");
+    }
+    EXPECT_THROW(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                                  xcPelRect(0, 0, 40000, 20), ConstImage()),
+                 xcOCDefs::BadParams);
+}
