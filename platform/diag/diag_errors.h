@@ -6,7 +6,7 @@
 
 #include <string>
 
-// Error numbers: BadIndex 0x10000301, BadParams 0x10000302.
+// Error numbers: BadIndex 0x10000501, BadParams 0x10000502.
 struct xcDiagDefs {
     // A record or graphic index outside 0 .. count - 1.
     class XDIAG_API BadIndex : public xcExceptionWithString {
@@ -15,7 +15,7 @@ struct xcDiagDefs {
         ~BadIndex() override;
         // Archive: version byte 0, then the xcExceptionWithString part.
         void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadIndex, 0x10000301)
+        XC_EXCEPTION_CONCRETE(BadIndex, 0x10000501)
     };
     // An argument the recorder or a graphic does not accept (negative level, unknown
     // coordinate system, pen style or icon, pen width below 1, null graphic).
@@ -25,6 +25,6 @@ struct xcDiagDefs {
         ~BadParams() override;
         // Archive: version byte 0, then the xcExceptionWithString part.
         void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadParams, 0x10000302)
+        XC_EXCEPTION_CONCRETE(BadParams, 0x10000502)
     };
 };

@@ -61,7 +61,7 @@ TEST(DiagObject, BadIndexAndBadLevelThrowAndChangeNothing) {
             FAIL() << bad;
         } catch (const xcDiagDefs::BadIndex& e) {
             EXPECT_EQ(std::string(e.what()), "Diagnostic record index out of range");
-            EXPECT_EQ(e.errorNumber(), 0x10000301);
+            EXPECT_EQ(e.errorNumber(), 0x10000501);
         }
     }
     // Lowering below 0 is a caller's imbalance: it throws and the level stays.
@@ -71,7 +71,7 @@ TEST(DiagObject, BadIndexAndBadLevelThrowAndChangeNothing) {
         FAIL();
     } catch (const xcDiagDefs::BadParams& e) {
         EXPECT_EQ(std::string(e.what()), "Diagnostic level must be >= 0");
-        EXPECT_EQ(e.errorNumber(), 0x10000302);
+        EXPECT_EQ(e.errorNumber(), 0x10000502);
     }
     EXPECT_EQ(diag.level(), 1);
     EXPECT_EQ(diag.numRecords(), 1);

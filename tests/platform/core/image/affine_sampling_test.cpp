@@ -1,0 +1,384 @@
+#include "core/geom/geom_errors.h"
+#include "core/image/affine_sampling.h"
+#include "core/image/pel_errors.h"
+#include "core/image/pel_ops.h"
+#include "image_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+using namespace image_test;
+
+namespace {
+
+using Params = xcAffineSamplingParams;
+
+constexpr Params::Interpolation kModes[] = {Params::eNearest, Params::eBilinear,
+                                            Params::eBilinearHighPrecision, Params::eBicubic};
+
+// An image whose pel (x, y) holds f at its centre (x + 0.5, y + 0.5) in image coordinates,
+// rounded.
+Image analytic(const xcPelRect& win, const std::function<double(double, double)>& f) {
+    Image img(win);
+    for (long y = 0; y < win.height(); ++y)
+        for (long x = 0; x < win.width(); ++x) {
+            const double v = f(double(win.x() + x) + 0.5, double(win.y() + y) + 0.5);
+            *img.pointToPel(x, y) =
+                static_cast<unsigned char>(std::lround(std::clamp(v, 0.0, 255.0)));
+        }
+    return img;
+}
+
+double smooth(double x, double y) {
+    return 128.0 + 60.0 * std::sin(x / 7.0) * std::cos(y / 9.0);
+}
+
+// The rectangle of a pel window in client coordinates (ul, ur, ll mapped by clientFromImage).
+xcAffineRectangle clientRect(const xcPelRect& w, const xcXform<2>& clientFromImage) {
+    return xcAffineRectangle(clientFromImage.mapPoint(w.ul()), clientFromImage.mapPoint(w.ur()),
+                             clientFromImage.mapPoint(w.ll()));
+}
+
+// Image point that output pel (i, j) samples.
+xcVector<2> samplePoint(const Params& p, const xc_PelBuffer& src, long i, long j) {
+    const xcVector<2> unit((double(i) + 0.5) / p.nx(), (double(j) + 0.5) / p.ny());
+    return src.imageFromClientXform()->mapPoint(p.affineRectangle().affRectFromUnitSq() * unit);
+}
+
+// Straightforward double bilinear on the pel-centre lattice, reads clamped to the window.
+double referenceBilinear(const Image& src, const xcVector<2>& s) {
+    const xcPelRect w = src.window();
+    const double u = s.x() - double(w.x()) - 0.5, v = s.y() - double(w.y()) - 0.5;
+    const double fu = std::floor(u), fv = std::floor(v);
+    const double tx = u - fu, ty = v - fv;
+    auto at = [&](double x, double y) {
+        const long cx = std::clamp(long(x), 0L, w.width() - 1);
+        const long cy = std::clamp(long(y), 0L, w.height() - 1);
+        return double(*src.pointToPel(cx, cy));
+    };
+    const double top = at(fu, fv) * (1 - tx) + at(fu + 1, fv) * tx;
+    const double bot = at(fu, fv + 1) * (1 - tx) + at(fu + 1, fv + 1) * tx;
+    return top * (1 - ty) + bot * ty;
+}
+
+// Pel of the window holding s, clamped to the window.
+double referenceNearest(const Image& src, const xcVector<2>& s) {
+    const xcPelRect w = src.window();
+    const long x = std::clamp(long(std::floor(s.x())) - w.x(), 0L, w.width() - 1);
+    const long y = std::clamp(long(std::floor(s.y())) - w.y(), 0L, w.height() - 1);
+    return *src.pointToPel(x, y);
+}
+
+// Catmull-Rom cubic convolution on the pel-centre lattice, reads clamped, result clamped.
+double referenceBicubic(const Image& src, const xcVector<2>& s) {
+    const xcPelRect w = src.window();
+    const double u = s.x() - double(w.x()) - 0.5, v = s.y() - double(w.y()) - 0.5;
+    const long iu = long(std::floor(u)), iv = long(std::floor(v));
+    auto kernel = [](double d) {
+        d = std::fabs(d);
+        if (d < 1) return 1.5 * d * d * d - 2.5 * d * d + 1;
+        if (d < 2) return -0.5 * d * d * d + 2.5 * d * d - 4 * d + 2;
+        return 0.0;
+    };
+    double sum = 0.0;
+    for (long r = -1; r <= 2; ++r)
+        for (long c = -1; c <= 2; ++c) {
+            const long x = std::clamp(iu + c, 0L, w.width() - 1);
+            const long y = std::clamp(iv + r, 0L, w.height() - 1);
+            sum += kernel(u - double(iu + c)) * kernel(v - double(iv + r)) * *src.pointToPel(x, y);
+        }
+    return std::clamp(sum, 0.0, 255.0);
+}
+
+// A rectangle of side lengths (nx, ny) * scale turned by angleDeg about its centre c.
+xcAffineRectangle turned(const xcVector<2>& c, double angleDeg, double scale, short nx, short ny) {
+    xcAffineRectangle r(xcVector<2>(0, 0), nx * scale, ny * scale,
+                        xcRadian(angleDeg * std::numbers::pi / 180.0), xcRadian(0.0));
+    r.centre(c);
+    return r;
+}
+
+// Mean and largest |output - f(sample point)| of every mode, sampling an image of f turned by 30
+// degrees with 1.3 source pels per output pel, well inside the image.
+struct Errors {
+    double mean[5] = {};
+    double worst[5] = {};
+};
+
+Errors samplingErrors(const std::function<double(double, double)>& f) {
+    const Image src = analytic(xcPelRect(0, 0, 200, 200), f);
+    const short n = 80;
+    const xcAffineRectangle rect = turned(xcVector<2>(100, 100), 30, 1.3, n, n);
+    Errors out;
+    for (Params::Interpolation mode : kModes) {
+        const Params p(rect, n, n, mode);
+        EXPECT_FALSE(p.willClip(src));
+        Image dst;
+        xfAffineTransformImage(src, p, dst);
+        double sum = 0.0;
+        for (long j = 0; j < n; ++j)
+            for (long i = 0; i < n; ++i) {
+                const xcVector<2> s = samplePoint(p, src, i, j);
+                const double e = std::fabs(*dst.pointToPel(i, j) - f(s.x(), s.y()));
+                sum += e;
+                out.worst[mode] = std::max(out.worst[mode], e);
+            }
+        out.mean[mode] = sum / (n * n);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(AffineSamplingParams, ChecksEveryValueBeforeItChanges) {
+    const xcAffineRectangle unit(xcVector<2>(0, 0), xcVector<2>(1, 0), xcVector<2>(0, 1));
+    EXPECT_EQ(Params(), Params(unit, 1, 1, Params::eBilinear));
+    const xcAffineRectangle flat(xcVector<2>(0, 0), xcVector<2>(4, 2), xcVector<2>(2, 1));
+    const xcAffineRectangle nan(xcVector<2>(NAN, 0), xcVector<2>(1, 0), xcVector<2>(0, 1));
+    EXPECT_THROW(Params(unit, 0, 5), xcPel::BadParams);
+    EXPECT_THROW(Params(unit, 5, -1), xcPel::BadParams);
+    EXPECT_THROW(Params(flat, 5, 5), xcPel::BadParams);
+    EXPECT_THROW(Params(nan, 5, 5), xcPel::BadParams);
+    EXPECT_THROW(Params(unit, 5, 5, static_cast<Params::Interpolation>(5)), xcPel::BadParams);
+    Params p(unit, 3, 4, Params::eBicubic);
+    EXPECT_THROW(p.nx(0), xcPel::BadParams);
+    EXPECT_THROW(p.affineRectangle(flat), xcPel::BadParams);
+    EXPECT_THROW(p.interpolation(static_cast<Params::Interpolation>(0)), xcPel::BadParams);
+    EXPECT_EQ(p, Params(unit, 3, 4, Params::eBicubic));
+}
+
+TEST(AffineSamplingParams, WillClipComparesTheMappedRectangleWithTheWindow) {
+    Image img(xcPelRect(0, 0, 40, 40));
+    img.window(xcPelRect(10, 20, 7, 5));
+    img.clientFromImageXform(xcXform<2>::translation(xcVector<2>(100, 0)));
+    const xcAffineRectangle exact = clientRect(img.window(), img.clientFromImage());
+    const xcVector<2> po = exact.cornerPo(), px = exact.cornerPx(), py = exact.cornerPy();
+    auto clips = [&](const xcAffineRectangle& r) { return Params(r, 7, 5).willClip(img); };
+    EXPECT_FALSE(clips(exact));
+    EXPECT_TRUE(clips(xcAffineRectangle(po, px + xcVector<2>(0.5, 0), py)));
+    EXPECT_TRUE(clips(xcAffineRectangle(po - xcVector<2>(0, 0.5), px, py)));
+    EXPECT_FALSE(clips(xcAffineRectangle(po, px + xcVector<2>(1e-10, 0), py)));
+    // Turned by 45 degrees: a 3 x 3 square fits the 7 x 5 window, a 4 x 4 one does not.
+    EXPECT_FALSE(clips(turned(xcVector<2>(113.5, 22.5), 45, 1.0, 3, 3)));
+    EXPECT_TRUE(clips(turned(xcVector<2>(113.5, 22.5), 45, 1.0, 4, 4)));
+    EXPECT_THROW(Params(exact, 7, 5).willClip(Image()), xcPel::UnboundWindow);
+
+    // A non-linear transform is judged by its first-order approximation at the centre: with
+    // x' = x + 0.004 x^2 the square x = 22 .. 78 reaches x' = 102.3 exactly, but only 99.2 under
+    // x' = 60 + 1.4 (x - 50), which decides; x = 20 .. 80 reaches 102 under either.
+    Image curved(100, 100);
+    curved.imageFromClientXform(std::make_shared<xc2XformPoly2>(
+        xcXform<2>(), std::array<double, 3>{0.004, 0, 0}, std::array<double, 3>{0, 0, 0}));
+    EXPECT_FALSE(Params(turned(xcVector<2>(50, 50), 0, 1.0, 56, 56), 56, 56).willClip(curved));
+    EXPECT_TRUE(Params(turned(xcVector<2>(50, 50), 0, 1.0, 60, 60), 60, 60).willClip(curved));
+}
+
+TEST(AffineTransformImage, IdentitySamplingReproducesThePelsInEveryMode) {
+    Image root = random(xcPelRect(0, 0, 40, 40), 11);
+    root.clientFromImageXform(xcXform<2>::translation(xcVector<2>(100, 0)));
+    Image src = root;
+    src.window(xcPelRect(10, 20, 7, 5));
+    const xcAffineRectangle rect = clientRect(src.window(), src.clientFromImage());
+    for (Params::Interpolation mode : kModes) {
+        Image dst;
+        xfAffineTransformImage(src, Params(rect, 7, 5, mode), dst);
+        EXPECT_EQ(dst.window(), xcPelRect(0, 0, 7, 5)) << mode;
+        EXPECT_TRUE(xfPelEqual(dst, src)) << mode;
+        EXPECT_TRUE(xfRealEq(dst.clientFromImage().mapPoint(xcVector<2>(0, 0)),
+                             xcVector<2>(110, 20), 1e-12));
+        EXPECT_TRUE(xfRealEq(dst.clientFromImage().mapPoint(xcVector<2>(7, 5)),
+                             xcVector<2>(117, 25), 1e-12));
+    }
+}
+
+TEST(AffineTransformImage, RotatedScaledSmoothImageIsCloseToTheAnalyticValues) {
+    // f = 128 + 60 sin(x/7) cos(y/9). Error budget of bilinear at one pel: the source pels are
+    // rounded (<= 0.5, still <= 0.5 after a convex combination); bilinear misses the curvature by
+    // at most (|f_xx| + |f_yy|) / 8 = (60/49 + 60/81) / 8 = 0.25; the 1/256 weight steps add at
+    // most (|f_x| + |f_y|) / 512 = 0.03; the output is rounded (<= 0.5). So no pel is off by more
+    // than 1.3, and as the two roundings are spread evenly and partly cancel, the mean error is
+    // below 0.5 (measured: 0.29). Bicubic weights sum to at most 1.25 in absolute value, so its
+    // worst case is 0.5 * 1.25 + 0.5 plus a small curvature term: below 1.2. Nearest is off by
+    // up to the gradient times half a pel's diagonal: (60/7 + 60/9) * 0.7 < 11.
+    const Errors e = samplingErrors(smooth);
+    for (Params::Interpolation mode : {Params::eBilinear, Params::eBilinearHighPrecision}) {
+        EXPECT_LT(e.mean[mode], 0.5) << mode;
+        EXPECT_LE(e.worst[mode], 1.3) << mode;
+    }
+    EXPECT_LT(e.mean[Params::eBicubic], 0.5);
+    EXPECT_LE(e.worst[Params::eBicubic], 1.2);
+    EXPECT_LT(e.worst[Params::eNearest], 11.0);
+
+    // With f = 128 + 60 sin(x/3) cos(y/3.86) bilinear's curvature term grows to
+    // (60/9 + 60/14.9) / 8 = 1.3 while bicubic's stays small, so bicubic is clearly closer.
+    const Errors sharp = samplingErrors(
+        [](double x, double y) { return 128.0 + 60.0 * std::sin(x / 3.0) * std::cos(y / 3.86); });
+    EXPECT_LT(sharp.mean[Params::eBicubic], 0.8 * sharp.mean[Params::eBilinear]);
+    EXPECT_LT(sharp.worst[Params::eBicubic], sharp.worst[Params::eBilinear] - 0.3);
+    EXPECT_LE(sharp.worst[Params::eBicubic], 1.2);
+}
+
+TEST(AffineTransformImage, RandomJobsMatchPlainReferencesInEveryMode) {
+    // Windows down to 1 x 1, any angle and scale, rectangles inside, across and outside the
+    // window: the interior/border split must never change a result.
+    std::mt19937 gen(1234);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    long compared = 0, nearestMismatches = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        const long w = 1 + long(gen() % 12), h = 1 + long(gen() % 12);
+        Image root = random(xcPelRect(-5, 7, w + 4, h + 3), unsigned(trial));
+        Image src = root;
+        src.window(xcPelRect(-3, 8, w, h));
+        src.clientFromImageXform(
+            xcXform<2>(xcMatrix<2>::rotation(xcRadian(unit(gen) * 6.3), 0.5 + 2.0 * unit(gen)),
+                       xcVector<2>(unit(gen) * 50, unit(gen) * 50)));
+        const short nx = short(1 + gen() % 15), ny = short(1 + gen() % 15);
+        const xcVector<2> centre = src.clientFromImage().mapPoint(xcVector<2>(
+            -3 + (unit(gen) * 1.6 - 0.3) * double(w), 8 + (unit(gen) * 1.6 - 0.3) * double(h)));
+        const double scale = (0.2 + 3.0 * unit(gen)) / double(std::max(nx, ny));
+        const xcAffineRectangle rect =
+            turned(centre, unit(gen) * 360.0, scale * double(std::max(w, h)), nx, ny);
+        for (Params::Interpolation mode : kModes) {
+            const Params p(rect, nx, ny, mode);
+            Image dst;
+            xfAffineTransformImage(src, p, dst);
+            for (long j = 0; j < ny; ++j)
+                for (long i = 0; i < nx; ++i) {
+                    const xcVector<2> at = samplePoint(p, src, i, j);
+                    const double got = *dst.pointToPel(i, j);
+                    ++compared;
+                    switch (mode) {
+                    case Params::eNearest:
+                        // Points within 2^-24 pel of a pel edge may fall either way.
+                        nearestMismatches += got != referenceNearest(src, at);
+                        break;
+                    case Params::eBilinear:
+                        ASSERT_NEAR(got, referenceBilinear(src, at), 1.0) << trial;
+                        break;
+                    case Params::eBilinearHighPrecision:
+                        ASSERT_NEAR(got, referenceBilinear(src, at), 0.5 + 1e-3) << trial;
+                        break;
+                    case Params::eBicubic:
+                        ASSERT_NEAR(got, referenceBicubic(src, at), 0.5 + 1e-3) << trial;
+                        break;
+                    }
+                }
+        }
+    }
+    EXPECT_GT(compared, 20000);
+    EXPECT_LE(nearestMismatches, 2);
+}
+
+TEST(AffineTransformImage, OutputFollowsTheSourcesClientCoordinates) {
+    // One bright pel; after sampling a turned, scaled rectangle the brightest output pel's
+    // centre, mapped by the output's clientFromImage, lies within a source pel of it.
+    Image src(xcPelRect(0, 0, 80, 60));
+    xfPelSet(src, 10);
+    *src.pointToPel(37, 23) = 250;
+    src.clientFromImageXform(
+        xcXform<2>(xcMatrix<2>::rotation(xcRadian(-0.2), 0.5), xcVector<2>(1000, 2000)));
+    const xcVector<2> bright = src.clientFromImage().mapPoint(xcVector<2>(37.5, 23.5));
+    for (Params::Interpolation mode : kModes) {
+        const Params p(turned(bright + xcVector<2>(1.3, -0.7), 30, 0.4, 25, 21), 25, 21, mode);
+        Image dst;
+        xfAffineTransformImage(src, p, dst);
+        long bi = 0, bj = 0;
+        for (long j = 0; j < 21; ++j)
+            for (long i = 0; i < 25; ++i)
+                if (*dst.pointToPel(i, j) > *dst.pointToPel(bi, bj)) bi = i, bj = j;
+        const xcVector<2> client =
+            dst.clientFromImage().mapPoint(xcVector<2>(double(bi) + 0.5, double(bj) + 0.5));
+        const xcVector<2> inSource = src.imageFromClient().mapPoint(client);
+        EXPECT_LT(inSource.distance(xcVector<2>(37.5, 23.5)), 1.0) << mode;
+        // The output's transform is F * Scale(1/nx, 1/ny): its corners are the rectangle's.
+        EXPECT_TRUE(xfRealEq(dst.clientFromImage().mapPoint(xcVector<2>(25, 0)),
+                             p.affineRectangle().cornerPx(), 1e-9));
+        EXPECT_TRUE(xfRealEq(dst.clientFromImage().mapPoint(xcVector<2>(0, 21)),
+                             p.affineRectangle().cornerPy(), 1e-9));
+    }
+}
+
+TEST(AffineTransformImage, BoundOutputKeepsItsWindowAndIsCheckedFirst) {
+    const Image src = random(xcPelRect(0, 0, 20, 20), 3);
+    const Params p(turned(xcVector<2>(10, 10), 10, 1.0, 6, 4), 6, 4);
+    Image fresh;
+    xfAffineTransformImage(src, p, fresh);
+
+    Image canvas(xcPelRect(0, 0, 12, 12));
+    xfPelSet(canvas, 0);
+    Image dst = canvas;
+    dst.window(xcPelRect(5, 5, 6, 4));
+    xfAffineTransformImage(src, p, dst);
+    EXPECT_EQ(dst.window(), xcPelRect(5, 5, 6, 4));
+    EXPECT_TRUE(xfPelEqual(dst, fresh));
+    EXPECT_EQ(*canvas.pointToPel(4, 5), 0);
+    // Content-following with the window's offset taken into account.
+    EXPECT_TRUE(xfRealEq(dst.clientFromImage().mapPoint(xcVector<2>(5, 5)),
+                         p.affineRectangle().cornerPo(), 1e-12));
+    EXPECT_TRUE(xfRealEq(dst.clientFromImage().mapPoint(xcVector<2>(2, 3)),
+                         fresh.clientFromImage().mapPoint(xcVector<2>(-3, -2)), 1e-12));
+
+    Image wrong(xcPelRect(0, 0, 6, 5));
+    xfPelSet(wrong, 42);
+    EXPECT_THROW(xfAffineTransformImage(src, p, wrong), xcPel::SizeMismatch);
+    EXPECT_EQ(*wrong.pointToPel(0, 0), 42);
+    EXPECT_TRUE(wrong.clientFromImage().isIdentity());
+
+    Image empty = src;
+    empty.window(xcPelRect(3, 3, 0, 5));
+    Image out;
+    EXPECT_THROW(xfAffineTransformImage(empty, p, out), xcPel::BadWindow);
+    EXPECT_THROW(xfAffineTransformImage(Image(), p, out), xcPel::UnboundWindow);
+    EXPECT_FALSE(out.isBound());
+
+    // A target whose pels overlap the sampled source pels gets what a fresh buffer gets.
+    Image overlap = src;
+    overlap.window(xcPelRect(8, 8, 6, 4));
+    xfAffineTransformImage(src, p, overlap);
+    EXPECT_TRUE(xfPelEqual(overlap, fresh));
+}
+
+TEST(AffineTransformImage, NonLinearTransformsAreAppliedAtEverySample) {
+    // A ramp seen through a quadratic imageFromClient: every output pel is the ramp at the exact
+    // image point of its sample (the ramp is whole at pel centres, so the pels hold it exactly).
+    const auto ramp = [](double x, double y) { return 2.0 * (x - 0.5) + (y - 0.5); };
+    Image src = analytic(xcPelRect(0, 0, 90, 70), ramp);
+    const xcXformHandle poly = std::make_shared<xc2XformPoly2>(
+        xcXform<2>(xcMatrix<2>(1.0, 0.1, 0.0, 1.0), xcVector<2>(2, 1)),
+        std::array<double, 3>{0.003, 0.0, 0.001}, std::array<double, 3>{0.0, 0.002, 0.0});
+    src.imageFromClientXform(poly);
+    const Params p(turned(xcVector<2>(30, 25), -12, 1.0, 30, 20), 30, 20,
+                   Params::eBilinearHighPrecision);
+    ASSERT_FALSE(p.willClip(src));
+    Image dst;
+    xfAffineTransformImage(src, p, dst);
+    for (long j = 0; j < 20; ++j)
+        for (long i = 0; i < 30; ++i) {
+            const xcVector<2> s = samplePoint(p, src, i, j);
+            ASSERT_NEAR(*dst.pointToPel(i, j), ramp(s.x(), s.y()), 0.51) << i << " " << j;
+        }
+    // The output's client coordinates are still the rectangle's (affine, from F).
+    EXPECT_TRUE(dst.clientFromImageXform()->isLinear());
+}
+
+TEST(AffineTransformImage, FarAwayOrNonFiniteRectanglesReadOnlyBorderPels) {
+    Image src = random(xcPelRect(0, 0, 9, 7), 4);
+    const unsigned char corner = *src.pointToPel(8, 6);
+    for (double at : {1e6, 1e13, 1e15})
+        for (Params::Interpolation mode : kModes) {
+            Image dst;
+            xfAffineTransformImage(
+                src, Params(turned(xcVector<2>(at, at), 33, 2.0, 5, 4), 5, 4, mode), dst);
+            for (long j = 0; j < 4; ++j)
+                for (long i = 0; i < 5; ++i) ASSERT_EQ(*dst.pointToPel(i, j), corner) << at;
+        }
+    // A transform that throws every sample far out: still a defined output.
+    src.imageFromClientXform(xcXform<2>(xcMatrix<2>(1e150, 0, 0, 1e150), xcVector<2>()));
+    Image dst;
+    xfAffineTransformImage(src, Params(turned(xcVector<2>(1, 1), 0, 1.0, 3, 3), 3, 3), dst);
+    EXPECT_EQ(dst.window(), xcPelRect(0, 0, 3, 3));
+}

@@ -1,0 +1,145 @@
+#include "core/geom/geom_errors.h"
+#include "core/image/pel_errors.h"
+#include "image_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+
+using namespace image_test;
+
+namespace {
+const xcXform<2> kShiftScale(xcMatrix<2>(2.0, 0.0, 0.0, 3.0), xcVector<2>(5.0, -1.0));
+}
+
+TEST(PelBuffer, UnboundBuffersThrowOnWindowsButKeepTransforms) {
+    Image b;
+    EXPECT_FALSE(b.isBound());
+    EXPECT_TRUE(b.clientFromImage().isIdentity());
+    EXPECT_THROW(b.width(), xcPel::UnboundWindow);
+    EXPECT_THROW(b.rowUpdate(), xcPel::UnboundWindow);
+    EXPECT_THROW(b.setEntire(), xcPel::UnboundWindow);
+    EXPECT_THROW(b.offset(xcPelPoint(1, 1)), xcPel::UnboundWindow);
+    try {
+        b.window();
+        ADD_FAILURE();
+    } catch (const xcPel::UnboundWindow& e) {
+        EXPECT_EQ(e.errorNumber(), 0x10000301);
+        EXPECT_EQ(e.message(), "Pel buffer is unbound");
+    }
+    Image c(4, 4);
+    c.imageFromClientXform(kShiftScale);
+    c.setUnbound();
+    EXPECT_THROW(c.window(), xcPel::UnboundWindow);
+    EXPECT_EQ(Image(c).imageFromClient(), kShiftScale);
+    EXPECT_TRUE(xfRealEq(c.clientFromImage(), kShiftScale.inverse(), 1e-15));
+}
+
+TEST(PelBuffer, ConstructorsPadRowsAndRefuseBadSizesBeforeAllocating) {
+    const Image b(xcPelRect(-4, 7, 10, 2), 32);
+    EXPECT_EQ(b.window(), xcPelRect(-4, 7, 10, 2));
+    EXPECT_EQ(b.offset(), xcPelPoint(-4, 7));
+    EXPECT_EQ(b.rowUpdate(), 32);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.pointToPel(0, 1)) % 32, 0u);
+    EXPECT_EQ(Image(5, 3).window(), xcPelRect(0, 0, 5, 3));
+    // Rows of shorts are padded in bytes: 5 shorts = 10 bytes -> 16 bytes = 8 shorts.
+    EXPECT_EQ(xcPelBuffer<short>(xcPelRect(0, 0, 5, 2), 16).rowUpdate(), 8);
+    EXPECT_EQ(xcPelBuffer<short>(xcPelRect(0, 0, 3, 1), 1).rowUpdate(), 3);
+    EXPECT_EQ(Image(0, 4).width(), 0);
+
+    EXPECT_THROW(Image(-1, 5), xcPel::BadWindow);
+    // 2^31 + 2^15 pels: refused by the size limit, not by a failed allocation.
+    EXPECT_THROW(Image(65537, 32768), xcPel::BadWindow);
+    EXPECT_THROW(Image(1L << 40, 1L << 40), xcPel::BadWindow);
+    EXPECT_THROW(Image(xcPelRect(1L << 41, 0, 1, 1)), xcPel::BadWindow);
+    for (long alignment : {0L, 24L, 8192L})
+        EXPECT_THROW(Image(xcPelRect(0, 0, 4, 4), alignment), xcPel::BadParams);
+}
+
+TEST(PelBuffer, WindowsSharePixelsButEachHandleKeepsItsOwnWindowAndTransforms) {
+    Image root = marked(xcPelRect(10, 20, 8, 6));
+    root.clientFromImageXform(kShiftScale);
+    Image view = root;
+    view.window(xcPelRect(12, 23, 3, 2));
+    EXPECT_EQ(root.window(), xcPelRect(10, 20, 8, 6));
+    EXPECT_EQ(*view.pointToPel(0, 0), marker(12, 23));
+    EXPECT_EQ(*view.rowPointer(1), marker(12, 24));
+    *view.pointToPel(1, 1) = 222;
+    EXPECT_EQ(*root.pointToPel(3, 4), 222);
+    EXPECT_EQ(view.clientFromImage(), kShiftScale);
+    view.clientFromImageXform(xcXform<2>());
+    EXPECT_EQ(root.clientFromImage(), kShiftScale);
+
+    const xcPelBuffer_const<unsigned char> ro = root;
+    EXPECT_EQ(ro.pointToPel(0, 0), root.pointToPel(0, 0));
+    // The root lives as long as any handle on it.
+    root = Image();
+    view = Image();
+    EXPECT_EQ(*ro.pointToPel(3, 4), 222);
+}
+
+TEST(PelBuffer, WindowMustLieInTheCurrentWindowUnlessClipped) {
+    Image b = marked(xcPelRect(0, 0, 10, 10));
+    b.window(xcPelRect(2, 2, 5, 5));
+    for (const xcPelRect& r : {xcPelRect(1, 2, 3, 3), xcPelRect(3, 3, 5, 1), xcPelRect(3, 3, -1, 1),
+                               xcPelRect(3, 3, LONG_MAX, 1), xcPelRect(LONG_MAX, 3, 1, 1)})
+        EXPECT_THROW(b.window(r), xcPel::BadWindow);
+    EXPECT_EQ(b.window(), xcPelRect(2, 2, 5, 5));
+    b.setEntire();
+    b.window(xcPelRect(1, 2, 3, 3));
+    EXPECT_EQ(*b.pointToPel(0, 0), marker(1, 2));
+    // Empty windows inside are allowed, also on the far edge.
+    b.setEntire();
+    b.window(xcPelRect(10, 10, 0, 0));
+    EXPECT_EQ(b.width(), 0);
+
+    // Clipping takes the intersection, or an empty window at the nearest edge.
+    b.setEntire();
+    b.window(xcPelRect(-5, 3, 8, 100), true);
+    EXPECT_EQ(b.window(), xcPelRect(0, 3, 3, 7));
+    b.setEntire();
+    b.window(xcPelRect(20, -9, 4, 4), true);
+    EXPECT_EQ(b.window(), xcPelRect(10, 0, 0, 0));
+    b.setEntire();
+    b.window(xcPelRect(LONG_MIN / 2, 2, LONG_MAX, 1), true);
+    EXPECT_EQ(b.window(), xcPelRect(0, 2, 10, 1));
+}
+
+TEST(PelBuffer, OffsetRelabelsImageCoordinatesAndLeavesTransforms) {
+    Image b = marked(xcPelRect(0, 0, 8, 8));
+    b.clientFromImageXform(kShiftScale);
+    const Image other = b;
+    b.window(xcPelRect(2, 3, 4, 4));
+    b.offset(xcPelPoint(100, 200));
+    EXPECT_EQ(b.window(), xcPelRect(100, 200, 4, 4));
+    EXPECT_EQ(b.rootWindow(), xcPelRect(2, 3, 4, 4));
+    EXPECT_EQ(*b.pointToPel(0, 0), marker(2, 3));
+    EXPECT_EQ(b.clientFromImage(), kShiftScale);
+    b.window(xcPelRect(101, 201, 2, 2));
+    EXPECT_EQ(*b.pointToPel(0, 0), marker(3, 4));
+    b.setEntire();
+    EXPECT_EQ(b.window(), xcPelRect(98, 197, 8, 8));
+    EXPECT_EQ(other.window(), xcPelRect(0, 0, 8, 8));
+    EXPECT_THROW(b.offset(xcPelPoint(1L << 41, 0)), xcPel::BadWindow);
+}
+
+TEST(PelBuffer, TransformSettersKeepThePairInverseAndCheckFirst) {
+    Image b(3, 3);
+    b.clientFromImageXform(kShiftScale);
+    const xcVector<2> p(1.25, -7.5);
+    EXPECT_TRUE(xfRealEq(b.imageFromClient().mapPoint(b.clientFromImage().mapPoint(p)), p, 1e-12));
+    const xcXform<2> singular(xcMatrix<2>(1.0, 2.0, 2.0, 4.0), xcVector<2>());
+    EXPECT_THROW(b.clientFromImageXform(singular), xcGeomDefs::Singular);
+    EXPECT_THROW(b.imageFromClientXform(singular), xcGeomDefs::Singular);
+    EXPECT_THROW(b.clientFromImageXform(xcXformHandle()), xcGeomDefs::BadParams);
+    EXPECT_EQ(b.clientFromImage(), kShiftScale);
+
+    const xcXformHandle poly = std::make_shared<xc2XformPoly2>(
+        xcXform<2>(), std::array<double, 3>{1e-3, 0, 0}, std::array<double, 3>{0, 0, 0});
+    b.imageFromClientXform(poly);
+    EXPECT_EQ(b.imageFromClientXform(), poly);
+    EXPECT_THROW(b.clientFromImage(), xcGeomDefs::BadParams);
+    const xcVector<2> q(3.0, 4.0);
+    EXPECT_TRUE(xfRealEq(b.clientFromImageXform()->mapPoint(poly->mapPoint(q)), q, 1e-9));
+}
