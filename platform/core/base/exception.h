@@ -46,6 +46,8 @@ public:
 
     void dispatchSerialize(xcArchive& ar) override;
     void message_(std::ostream& os) const override;
+    // Throws a copy as xcExceptionWithString, so the text is not sliced away.
+    void suicideAndRethrow() override;
 
     const std::string& text() const { return text_; }
 
@@ -57,7 +59,9 @@ private:
 // suicideAndRethrow throwing a copy as `Class`. Used inside the class body.
 #define XC_EXCEPTION_CONCRETE(Class, number)                                                       \
 public:                                                                                            \
-    long errorNumber() const override { return (number); }                                         \
+    long errorNumber() const override {                                                            \
+        return (number);                                                                           \
+    }                                                                                              \
     [[noreturn]] void suicideAndRethrow() override {                                               \
         Class copy(*this);                                                                         \
         delete this;                                                                               \

@@ -1,0 +1,149 @@
+#include "core/base/errors.h"
+#include "core/base/handle.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::atomic<int> sLive{0};
+
+class Counted : public xcRepBase {
+public:
+    explicit Counted(int v = 0) : value(v) { ++sLive; }
+    Counted(const Counted& o) : xcRepBase(o), value(o.value) { ++sLive; }
+    Counted& operator=(const Counted&) = default;
+    ~Counted() override { --sLive; }
+    int value;
+};
+
+class Derived : public Counted {
+public:
+    Derived() : Counted(7) {}
+    // The intrusive count lets a member function hand out a handle to its own object.
+    xcPtrHandle<Derived> self() { return xcPtrHandle<Derived>(this); }
+};
+
+} // namespace
+
+TEST(Handle, NullHandles) {
+    xcPtrHandle<Counted> h;
+    EXPECT_TRUE(h.isNull());
+    EXPECT_FALSE(h);
+    EXPECT_EQ(h.get(), nullptr);
+    EXPECT_TRUE(h == nullptr);
+    try {
+        (void)h->value;
+        FAIL() << "no exception";
+    } catch (const xcBadPointer& e) {
+        EXPECT_EQ(e.message(), "Null handle dereferenced");
+        EXPECT_EQ(e.errorNumber(), 0x10000001);
+    }
+    EXPECT_THROW((void)*h, xcBadPointer);
+    xcPtrHandle_const<Counted> c;
+    EXPECT_THROW((void)c->value, xcBadPointer);
+    EXPECT_THROW((void)*c, xcBadPointer);
+    EXPECT_TRUE(h == c);
+}
+
+TEST(Handle, SharingCountsAndIdentity) {
+    ASSERT_EQ(sLive, 0);
+    {
+        xcPtrHandle<Counted> a(new Counted(3));
+        EXPECT_EQ(a->refCount(), 1);
+        xcPtrHandle<Counted> b = a;
+        EXPECT_EQ(a->refCount(), 2);
+        EXPECT_TRUE(a == b);
+        b->value = 4;
+        EXPECT_EQ((*a).value, 4);
+
+        xcPtrHandle_const<Counted> c = a; // handle -> handle_const
+        EXPECT_EQ(a->refCount(), 3);
+        EXPECT_TRUE(c == a);
+        EXPECT_TRUE(a == c);
+
+        // Equal contents are not identity.
+        xcPtrHandle<Counted> other(new Counted(4));
+        EXPECT_TRUE(a != other);
+        EXPECT_EQ(sLive, 2);
+
+        xcPtrHandle<Counted> moved = std::move(b);
+        EXPECT_TRUE(b.isNull());
+        EXPECT_EQ(a->refCount(), 3);
+
+        a = other; // the first object keeps its other holders
+        EXPECT_EQ(moved->refCount(), 2);
+        EXPECT_EQ(other->refCount(), 2);
+        a = a; // self-assignment keeps the object
+        EXPECT_EQ(other->refCount(), 2);
+
+        // Copying a rep object gives a new object with its own (zero) count.
+        Counted copy(*other);
+        EXPECT_EQ(copy.refCount(), 0);
+        copy = *moved;
+        EXPECT_EQ(copy.refCount(), 0);
+        EXPECT_EQ(moved->refCount(), 2);
+
+        moved.reset();
+        c.reset();
+        EXPECT_EQ(sLive, 2); // copy and other
+    }
+    EXPECT_EQ(sLive, 0);
+}
+
+TEST(Handle, HandleFromRawPointerJoinsTheExistingCount) {
+    {
+        xcPtrHandle<Derived> owner(new Derived);
+        xcPtrHandle<Derived> again = owner->self();
+        EXPECT_EQ(owner->refCount(), 2);
+        EXPECT_TRUE(again == owner);
+        xcPtrHandle<Counted> base = again; // derived -> base
+        xcPtrHandle_const<Counted> cbase = owner;
+        EXPECT_EQ(owner->refCount(), 4);
+        owner.reset();
+        again.reset();
+        base.reset();
+        EXPECT_EQ(sLive, 1); // still held by cbase
+        EXPECT_EQ(cbase->value, 7);
+    }
+    EXPECT_EQ(sLive, 0);
+}
+
+// Many threads copy and drop handles of one object at once: the count must end where it began
+// and the object must be freed exactly once.
+TEST(Handle, CountsAcrossThreads) {
+    {
+        xcPtrHandle<Counted> shared(new Counted(1));
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 8; ++t) {
+            threads.emplace_back([shared] {
+                for (int i = 0; i < 20000; ++i) {
+                    xcPtrHandle<Counted> a = shared;
+                    xcPtrHandle_const<Counted> b = a;
+                    xcPtrHandle<Counted> c = std::move(a);
+                    (void)b;
+                    (void)c;
+                }
+            });
+        }
+        for (auto& t : threads) t.join();
+        EXPECT_EQ(shared->refCount(), 1);
+    }
+    EXPECT_EQ(sLive, 0);
+
+    // The last holder can be on any thread.
+    for (int round = 0; round < 50; ++round) {
+        auto* obj = new Counted(round);
+        std::vector<std::thread> threads;
+        {
+            xcPtrHandle<Counted> h(obj);
+            for (int t = 0; t < 4; ++t)
+                threads.emplace_back([copy = h]() mutable { copy.reset(); });
+        }
+        for (auto& t : threads) t.join();
+        EXPECT_EQ(sLive, 0);
+    }
+}

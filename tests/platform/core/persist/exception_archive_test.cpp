@@ -1,0 +1,96 @@
+#include "core/base/errors.h"
+#include "core/persist/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Stores an exception through a base pointer and loads it back the same way.
+std::unique_ptr<xcException> throughPointer(xcException& e) {
+    xcMemoryArchive st;
+    xcException* p = &e;
+    st || p;
+    xcMemoryArchive ld(st.bytes());
+    xcException* back = nullptr;
+    ld || back;
+    EXPECT_EQ(ld.bytesLeft(), std::size_t(0));
+    return std::unique_ptr<xcException>(back);
+}
+
+} // namespace
+
+// Every core exception comes back as its concrete class with its number and message.
+TEST(ExceptionArchive, ConcreteClassesRoundTripThroughAPointer) {
+    xcBadPointer bp("Null handle dereferenced");
+    xcFailureCode fc(0x800013EEL);
+    xcBadParams bpar("Facility 9000 is not in 0 .. 2047");
+    xcArchive::UnknownVersion uv("xcOCDefs::BadParams", 7);
+    xcArchive::BadFormat bf("Bad object tag 9");
+    xcArchive::EndOfArchive eoa("Archive ends");
+    xcArchive::IOError io("Cannot open archive file x");
+    xcArchive::NotStorable ns("The long 5000000000 does not fit into 32 bits");
+    xcExceptionWithString ews("with string");
+    xcException plain;
+    std::vector<xcException*> all{&bp, &fc, &bpar, &uv, &bf, &eoa, &io, &ns, &ews, &plain};
+    for (xcException* e : all) {
+        auto back = throughPointer(*e);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(typeid(*back), typeid(*e));
+        EXPECT_EQ(back->errorNumber(), e->errorNumber());
+        EXPECT_EQ(back->message(), e->message());
+    }
+    auto uvBack = throughPointer(uv);
+    auto* u = dynamic_cast<xcArchive::UnknownVersion*>(uvBack.get());
+    ASSERT_NE(u, nullptr);
+    EXPECT_EQ(u->text(), "xcOCDefs::BadParams");
+    EXPECT_EQ(u->number(), 7);
+    EXPECT_EQ(u->message(), "Unknown version 7 of xcOCDefs::BadParams");
+    auto fcBack = throughPointer(fc);
+    EXPECT_EQ(dynamic_cast<xcFailureCode&>(*fcBack).code(), static_cast<int>(0x800013EEu));
+
+    // A loaded exception can be thrown as its concrete class.
+    EXPECT_THROW(throughPointer(bpar).release()->suicideAndRethrow(), xcBadParams);
+}
+
+TEST(ExceptionArchive, Layouts) {
+    xcArchive::UnknownVersion uv("ab", 3);
+    xcMemoryArchive st;
+    st || uv;
+    // Own version, the text, the number, then xcException's version.
+    EXPECT_EQ(st.bytes(), (Bytes{0, 2, 0, 0, 0, 'a', 'b', 3, 0, 0, 0, 0}));
+
+    xcArchive::EndOfArchive eoa("e");
+    xcMemoryArchive st2;
+    st2 || eoa;
+    // EndOfArchive, BadFormat, xcExceptionWithString (with the text), xcException.
+    EXPECT_EQ(st2.bytes(), (Bytes{0, 0, 0, 1, 0, 0, 0, 'e', 0}));
+
+    // Framed: tag 1, the class name as the registry knows it, then the data.
+    xcArchive::IOError io("");
+    xcException* p = &io;
+    xcMemoryArchive st3;
+    st3 || p;
+    const std::string name = "xcArchive::IOError";
+    Bytes expected{1, static_cast<unsigned char>(name.size()), 0, 0, 0};
+    expected.insert(expected.end(), name.begin(), name.end());
+    expected.insert(expected.end(), {0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(st3.bytes(), expected);
+}
+
+TEST(ExceptionArchive, UnknownVersionOfTheArchiveExceptions) {
+    xcMemoryArchive ld(Bytes{4});
+    xcArchive::BadFormat bf;
+    try {
+        ld || bf;
+        FAIL() << "no exception";
+    } catch (const xcArchive::UnknownVersion& e) {
+        EXPECT_EQ(e.text(), "xcArchive::BadFormat");
+        EXPECT_EQ(e.number(), 4);
+        EXPECT_EQ(e.errorNumber(), 0x10000011);
+    }
+}
