@@ -1,4 +1,4 @@
-// Exceptions of the geometry classes.
+// Exceptions of the geometry classes (error numbers 0x10000101, 0x10000102).
 #pragma once
 
 #include "core/base/exception.h"
@@ -10,6 +10,7 @@ struct xcGeomDefs {
     public:
         explicit Singular(const std::string& message = "") : xcExceptionWithString(message) {}
         ~Singular() override;
+        void dispatchSerialize(xcArchive& ar) override;
         XC_EXCEPTION_CONCRETE(Singular, 0x10000101)
     };
     // A geometric argument is invalid (degenerate rectangle, empty point set, NaN, ...).
@@ -17,6 +18,7 @@ struct xcGeomDefs {
     public:
         explicit BadParams(const std::string& message = "") : xcExceptionWithString(message) {}
         ~BadParams() override;
+        void dispatchSerialize(xcArchive& ar) override;
         XC_EXCEPTION_CONCRETE(BadParams, 0x10000102)
     };
 };

@@ -1,4 +1,5 @@
 #include "core/base/errors.h"
+#include "core/geom/geom_errors.h"
 #include "core/persist/archive.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +37,10 @@ TEST(ExceptionArchive, ConcreteClassesRoundTripThroughAPointer) {
     xcArchive::NotStorable ns("The long 5000000000 does not fit into 32 bits");
     xcExceptionWithString ews("with string");
     xcException plain;
-    std::vector<xcException*> all{&bp, &fc, &bpar, &uv, &bf, &eoa, &io, &ns, &ews, &plain};
+    xcGeomDefs::Singular sing("Matrix is singular");
+    xcGeomDefs::BadParams gbp("Length must be >= 0");
+    std::vector<xcException*> all{&bp, &fc, &bpar, &uv,    &bf,   &eoa,
+                                  &io, &ns, &ews,  &plain, &sing, &gbp};
     for (xcException* e : all) {
         auto back = throughPointer(*e);
         ASSERT_NE(back, nullptr);
