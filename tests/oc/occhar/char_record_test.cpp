@@ -1,0 +1,167 @@
+#include "oc/occhar/character.h"
+
+#include "core/image/pel_ops.h"
+#include "foundation/oc_defs.h"
+#include "occhar_test_util.h"
+#include "occore/xc_image.h"
+#include "occore/xsys_cleanup.h"
+
+namespace {
+
+using namespace occhar_test;
+using M = xcOCCharMetrics;
+
+// Grey 30 with a bright 4 x 3 mark at (5, 4), in an image at offset (2, 1).
+xcPelBuffer<unsigned char> markImage() {
+    return makeImage(xcPelRect(2, 1, 12, 10), [](long x, long y) {
+        return (x >= 5 && x < 9 && y >= 4 && y < 7) ? 220 : 30;
+    });
+}
+
+xcOCChar richCharacter() {
+    xcOCChar c;
+    c.key(xcOCCharKey(0x1F600, 2, 3, 4));
+    c.polarity(xcOCDefs::eLightOnDark);
+    xcPelBuffer<unsigned char> img = markImage();
+    img.clientFromImageXform(xcXform<2>::translation(xcVector<2>(-2, -1)));
+    img.window(xcPelRect(3, 2, 9, 7));
+    c.image(img, xcPelRect(2, 1, 12, 10));
+    c.mask(makeImage(xcPelRect(3, 2, 9, 7), [](long x, long) { return x < 6 ? 255 : 0; }));
+    c.normalizedImage(markImage());
+    c.hasThresholdAndInvert(true);
+    c.binarizedImage(false);
+    c.imageArea(xcPelRect(4, 3, 6, 5));
+    M m = c.metrics();
+    m.markRect(xcRect(3, 3, 4, 3));
+    m.rect(M::eMarkRectImage, xcPelRect(5, 4, 4, 3));
+    m.hasDetectedMarkRect(true);
+    m.advance(xcVector<2>(9.5, 0));
+    m.isAdvanceSpecified(true);
+    c.metrics(m);
+    c.name32(xcOCChar::String32{0x1F600, 0x21});
+    c.description("smile \xE9");
+    return c;
+}
+
+TEST(CharRecord, GetThenSetGivesAnEqualCharacter) {
+    const xcOCChar c = richCharacter();
+    for (bool copy : {false, true}) {
+        Record r;
+        c.getCharacter(r.rec, copy);
+        EXPECT_EQ(r.rec.polarity, xoc_charPolarityLightOnDark);
+        EXPECT_EQ(r.rec.binarizedImageCached, 1);
+        EXPECT_EQ(r.rec.metrics.markRectImage.x, 5 << 16);
+        EXPECT_EQ(r.rec.name32[0], 0x1F600u);
+        EXPECT_EQ(r.rec.name32[2], 0u);
+        EXPECT_STREQ(r.rec.name, "");
+        EXPECT_STREQ(r.rec.description, "smile \xE9");
+        EXPECT_EQ(xfConvertImage(r.rec.image).sharesRoot(c.image(false)), !copy);
+        xcOCChar d;
+        d.setCharacter(r.rec, copy);
+        EXPECT_EQ(d, c) << "copy " << copy;
+        EXPECT_EQ(d.image(false).window(), xcPelRect(3, 2, 9, 7));
+        EXPECT_EQ(d.image(false).clientFromImage(), c.image(false).clientFromImage());
+        EXPECT_EQ(d.image(false).sharesRoot(c.image(false)), !copy);
+        EXPECT_TRUE(d.metrics().hasDetectedMarkRect()); // taken as it is
+    }
+}
+
+TEST(CharRecord, RecordOutlivesTheCharacter) {
+    Record r;
+    {
+        xcOCChar c;
+        c.image(markImage());
+        c.name("gone");
+        c.getCharacter(r.rec, false);
+    }
+    // The character's handles are gone; the record holds its own (ASan checks the reads).
+    const ximg_imageConst& img = r.rec.image.base;
+    ASSERT_NE(img.pels, nullptr);
+    EXPECT_EQ(img.x, 2);
+    EXPECT_EQ(img.pels[0], 30);
+    EXPECT_EQ(img.pels[3 * img.rowUpdate + 3], 220);
+    EXPECT_STREQ(r.rec.name, "gone");
+    xcOCChar back;
+    back.setCharacter(r.rec, false);
+    EXPECT_TRUE(xfPelEqual(back.image(false), markImage()));
+    back.getCharacter(r.rec, true); // refilling releases what the record held
+}
+
+TEST(CharRecord, EmptyRecordAndIllegalPolarity) {
+    Record r;
+    xcOCChar c = richCharacter();
+    c.setCharacter(r.rec, false); // null texts give empty ones: a new character
+    EXPECT_EQ(c, xcOCChar());
+    c = richCharacter();
+    r.rec.polarity = static_cast<xoc_charPolarity>(3);
+    r.rec.key = xoc_charKey{66, 1, -1, -1};
+    r.rec.metrics.specifiedRects = XOC_CELL_RECT;
+    expectMessage<xcOCDefs::BadParams>([&] { c.setCharacter(r.rec, true); }, "Illegal polarity");
+    // Flags, key and metrics are taken; nothing after the polarity.
+    EXPECT_EQ(c.key(), xcOCCharKey(66, 1));
+    EXPECT_EQ(c.metrics().cellRect(), xcRect());
+    EXPECT_FALSE(c.hasThresholdAndInvert());
+    EXPECT_EQ(c.polarity(), xcOCDefs::eLightOnDark);
+    EXPECT_EQ(c.imageArea(), xcPelRect(4, 3, 6, 5));
+}
+
+TEST(CharRecord, BinarizedMarkRectThroughTheLibrary) {
+    xcOCChar c;
+    c.normalizedImage(markImage());
+    expectMessage<xcOCDefs::ThresholdAndInvertNotSpecified>([&] { c.binarizedImageMarkRect(); },
+                                                            "Threshold and invert not specified");
+    c.hasThresholdAndInvert(true);
+    c.metrics(M());
+    expectMessage<xcOCDefs::RectNotSpecified>([&] { c.binarizedImageMarkRect(); },
+                                              "Rect not specified");
+    // Known truth: the mark inverted to 0 and a one-pel rim of background at 255.
+    M m;
+    m.markRect(xcRect(4, 3, 6, 5));
+    m.isMarkRectSpecified(true);
+    c.metrics(m);
+    c.invert(true);
+    const xcOCChar before = c;
+    const xcOCChar::Image cut = c.binarizedImageMarkRect();
+    EXPECT_EQ(c, before);
+    EXPECT_EQ(cut.window(), xcPelRect(4, 3, 6, 5));
+    for (long y = 3; y < 8; ++y)
+        for (long x = 4; x < 10; ++x)
+            EXPECT_EQ(pel(cut, x, y), (x >= 5 && x < 9 && y >= 4 && y < 7) ? 0 : 255);
+    xcOCChar own = c; // agrees with the character's own binarized image and mark window
+    xcOCChar::Image expected = own.binarizedImage(false);
+    expected.window(own.normalizedImageMarkRect().window());
+    EXPECT_TRUE(xfPelEqual(cut, expected));
+    // No clean-up scope stays open after a failure.
+    const int32_t probe = xsys_cleanup_getNextTag();
+    ASSERT_EQ(xsys_cleanupExecute_(probe), 0);
+    c.hasThresholdAndInvert(false);
+    EXPECT_THROW(c.binarizedImageMarkRect(), xcOCDefs::ThresholdAndInvertNotSpecified);
+    EXPECT_EQ(xsys_cleanup_isOpen(probe + 1), 0);
+}
+
+TEST(CharRecord, NormalizedImageThroughTheLibrary) {
+    xcPelBuffer<unsigned char> src = markImage();
+    src.window(xcPelRect(4, 3, 6, 5));
+    xcOCChar c = richCharacter();
+    const xcOCChar before = c;
+    for (long t : {300L, 1L << 40})
+        expectMessage<xcOCDefs::BadParams>([&] { c.normalizedImage(src, true, t, false); },
+                                           "Threshold must be between 0 and 256 inclusive");
+    expectMessage<xcOCDefs::BadParams>(
+        [&] { c.normalizedImage(src, true, 10, false, xcPelRect(5, 3, 6, 5)); },
+        "Root copy rect does not contain image window");
+    EXPECT_EQ(c, before);
+    c.normalizedImage(src, true, 200, true, xcPelRect(2, 1, 12, 10));
+    xcOCChar d = before; // the same as setting the parts one by one and filling the cache
+    d.normalizedImage(src, xcPelRect(2, 1, 12, 10));
+    d.threshold(200);
+    d.invert(true);
+    d.binarizedImage(false);
+    EXPECT_EQ(c, d);
+    xcOCChar::Image n = c.normalizedImage(false);
+    EXPECT_EQ(n.window(), xcPelRect(4, 3, 6, 5));
+    n.setEntire();
+    EXPECT_EQ(n.window(), xcPelRect(2, 1, 12, 10));
+}
+
+} // namespace
