@@ -1,0 +1,219 @@
+// Builders for models and alphabets, and readers and writers of raw archive bytes, shared by the
+// tests of the expected-text model.
+#pragma once
+
+#include "core/base/exception.h"
+#include "core/image/pel_buffer.h"
+#include "core/persist/archive.h"
+#include "core/persist/archive_geom.h"
+#include "core/persist/archive_vector.h"
+#include "oc/oc/alphabet.h"
+#include "oc/oc/model.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+namespace oc_test {
+
+using Image = xcPelBuffer_const<unsigned char>;
+using ModelHandle = xcPtrHandle_const<xcOCModel>;
+using AlphabetHandle = xcPtrHandle_const<xcOCAlphabet>;
+
+// An image covering `window` whose pels follow a pattern picked by `seed`.
+inline Image makeImage(const xcPelRect& window, int seed = 1,
+                       const xcXform<2>& clientFromImage = xcXform<2>()) {
+    xcPelBuffer<unsigned char> b(window);
+    for (long y = 0; y < b.height(); ++y)
+        for (long x = 0; x < b.width(); ++x)
+            *b.pointToPel(x, y) = static_cast<unsigned char>((x * 7 + y * 13 + seed * 31) & 0xFF);
+    b.clientFromImageXform(clientFromImage);
+    return Image(b);
+}
+
+// A mask over `window`, 255 everywhere but the first column.
+inline Image makeMask(const xcPelRect& window) {
+    xcPelBuffer<unsigned char> b(window);
+    for (long y = 0; y < b.height(); ++y)
+        for (long x = 0; x < b.width(); ++x) *b.pointToPel(x, y) = x == 0 ? 0 : 255;
+    return Image(b);
+}
+
+// A normal character with a 10 x 12 image whose area is the whole window.
+inline ModelHandle normal(long key, const std::string& name, int seed = 1) {
+    const xcPelRect w(0, 0, 10, 12);
+    return ModelHandle(
+        new xcOCModel(key, makeImage(w, seed), w, xcOCModel::eNormal, name, "normal " + name));
+}
+
+inline ModelHandle blank(long key, const std::string& name) {
+    return ModelHandle(
+        new xcOCModel(key, Image(), xcPelRect(0, 0, 6, 12), xcOCModel::eBlank, name, "blank"));
+}
+
+// An alphabet of normal characters with keys 10, 20, ... named "a", "b", ...
+inline AlphabetHandle alphabetOf(int n) {
+    xcOCAlphabet::Models models;
+    for (int i = 0; i < n; ++i)
+        models.push_back(normal(10L * (i + 1), std::string(1, char('a' + i)), i + 1));
+    return AlphabetHandle(new xcOCAlphabet(models, 0.5, false, "letters"));
+}
+
+// A version-1 archive of a compiled alphabet named "compiled": scores(i, j) gives element (i, j)
+// of the confusion matrix (default 10 i + j + 1, recognisable in tests) and the offset of (i, j)
+// is a translation by (i, j). Loading it is the way to a compiled alphabet while compilation is
+// not offered.
+inline std::vector<unsigned char>
+compiledArchive(xcOCAlphabet::Models models, double threshold = 0.5,
+                const std::function<double(long, long)>& scores = nullptr) {
+    xcMemoryArchive ar;
+    unsigned char version = 1;
+    std::string name = "compiled";
+    bool compiled = true;
+    const long n = static_cast<long>(models.size());
+    const long d = n > 0 ? n : 1;
+    xcNMMatrix m(d, d);
+    std::vector<std::vector<xcXform<2>>> offsets(static_cast<std::size_t>(n));
+    for (long i = 0; i < d; ++i)
+        for (long j = 0; j < d; ++j)
+            m(i, j) = n == 0 ? 0.0 : scores ? scores(i, j) : 10.0 * i + j + 1;
+    for (long i = 0; i < n; ++i)
+        for (long j = 0; j < n; ++j)
+            offsets[static_cast<std::size_t>(i)].push_back(
+                xcXform<2>::translation({double(i), double(j)}));
+    ar || version || name || threshold || models || compiled || m || offsets;
+    return ar.bytes();
+}
+
+inline AlphabetHandle compiledAlphabet(xcOCAlphabet::Models models, double threshold = 0.5,
+                                       const std::function<double(long, long)>& scores = nullptr) {
+    xcPtrHandle<xcOCAlphabet> a(new xcOCAlphabet());
+    xcMemoryArchive ar(compiledArchive(std::move(models), threshold, scores));
+    xcPersistent& p = *a;
+    ar || p;
+    return a;
+}
+
+// The bytes an object or value writes.
+template <class T>
+std::vector<unsigned char> store(T& value) {
+    xcMemoryArchive ar;
+    ar || value;
+    return ar.bytes();
+}
+
+// A persistent object written by value, without framing.
+inline std::vector<unsigned char> storeObject(xcPersistent& obj) {
+    xcMemoryArchive ar;
+    ar || obj;
+    return ar.bytes();
+}
+
+// Loads a value from bytes and checks that every byte was used.
+template <class T>
+void load(const std::vector<unsigned char>& bytes, T& value) {
+    xcMemoryArchive ar(bytes);
+    ar || value;
+    EXPECT_EQ(ar.position(), bytes.size());
+}
+
+inline void loadObject(const std::vector<unsigned char>& bytes, xcPersistent& obj) {
+    xcMemoryArchive ar(bytes);
+    ar || obj;
+    EXPECT_EQ(ar.position(), bytes.size());
+}
+
+// Runs f, which must throw exactly an E with this message and error number.
+template <class E, class F>
+void expectThrow(F&& f, const std::string& message, long errorNumber) {
+    try {
+        f();
+        ADD_FAILURE() << "no exception; expected \"" << message << "\"";
+    } catch (const E& e) {
+        EXPECT_EQ(typeid(e), typeid(E));
+        EXPECT_EQ(e.message(), message);
+        EXPECT_EQ(e.errorNumber(), errorNumber);
+    }
+}
+
+// Error numbers of the OC exceptions.
+constexpr long kBadParams = 0x10005E00, kBadImage = 0x10005E01, kNotImplemented = 0x10005E02,
+               kSameKey = 0x10005E03, kBadKey = 0x10005E04, kBadIndex = 0x10005E05,
+               kNotCompiled = 0x10005E06;
+
+// Reads little-endian fields from archive bytes, to check layouts field by field.
+class Reader {
+public:
+    explicit Reader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
+    std::uint8_t u8() { return take(1)[0]; }
+    std::int32_t i32() {
+        std::int32_t v;
+        std::memcpy(&v, take(4), 4);
+        return v;
+    }
+    std::uint32_t u32() {
+        std::uint32_t v;
+        std::memcpy(&v, take(4), 4);
+        return v;
+    }
+    double f64() {
+        double v;
+        std::memcpy(&v, take(8), 8);
+        return v;
+    }
+    std::string str() {
+        const std::uint32_t n = u32();
+        const unsigned char* p = take(n);
+        return std::string(reinterpret_cast<const char*>(p), n);
+    }
+    void skip(std::size_t n) { take(n); }
+    bool atEnd() const { return pos_ == b_.size(); }
+    std::size_t pos() const { return pos_; }
+
+private:
+    const unsigned char* take(std::size_t n) {
+        if (pos_ + n > b_.size()) throw std::out_of_range("read past the end");
+        const unsigned char* p = b_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+    std::vector<unsigned char> b_;
+    std::size_t pos_ = 0;
+};
+
+// Loads every truncation of `bytes` and many copies with flipped bytes through `loadFn`; each
+// must load or throw an exception of the library's classes. Returns how many loads succeeded.
+inline int damageRun(const std::vector<unsigned char>& bytes,
+                     const std::function<void(const std::vector<unsigned char>&)>& loadFn,
+                     int flips = 2000, unsigned seed = 7) {
+    int succeeded = 0;
+    const auto attempt = [&](const std::vector<unsigned char>& data) {
+        try {
+            loadFn(data);
+            ++succeeded;
+        } catch (const xcException&) {
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "not a library exception: " << e.what();
+        }
+    };
+    for (std::size_t n = 0; n < bytes.size(); ++n)
+        attempt(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<std::size_t> pos(0, bytes.size() - 1);
+    std::uniform_int_distribution<int> val(0, 255);
+    for (int i = 0; i < flips; ++i) {
+        std::vector<unsigned char> data = bytes;
+        const int count = 1 + i % 3;
+        for (int k = 0; k < count; ++k) data[pos(rng)] = static_cast<unsigned char>(val(rng));
+        attempt(data);
+    }
+    return succeeded;
+}
+
+} // namespace oc_test

@@ -1,0 +1,268 @@
+#include "oc/oc/key_set.h"
+
+#include "core/persist/archive_vector.h"
+#include "foundation/oc_defs.h"
+#include "oc/oc/fixtures.h"
+
+#include <gtest/gtest.h>
+
+using namespace oc_test;
+
+namespace {
+
+const char* const kBadIndices =
+    "At least one of the current key indices is not valid for specified set of possible keys.";
+const char* const kBadIndexMsg =
+    "Current key index is not valid for specified set of possible keys.";
+const char* const kOne = "Set of current key indices must contain only one element.";
+const char* const kNotMember = "The specified key is not a member of the key set.";
+const char* const kNoOverrides = "There are no confusion keys overrides for the specified key.";
+
+} // namespace
+
+TEST(OCKeySet, WildCardsAndCurrentKeys) {
+    xcOCKeySet def;
+    EXPECT_TRUE(def.isCurrentWildcard());
+    EXPECT_EQ(def.currentKeyIndex(), -1);
+    EXPECT_EQ(def.currentKeyIndices(), std::vector<long>{-1});
+    EXPECT_TRUE(def.keys().empty());
+    expectThrow<xcOCDefs::BadKey>([&] { def.currentKey(); }, "Wild-card characters have no key.",
+                                  kBadKey);
+    expectThrow<xcOCDefs::BadKey>([&] { def.currentKeys(); },
+                                  "Wild-card characters have no key index.", kBadKey);
+
+    xcOCKeySet k({10, 20, 30}, 1);
+    EXPECT_EQ(k.currentKey(), 20);
+    EXPECT_EQ(k.currentKeys(), std::vector<long>{20});
+    EXPECT_FALSE(k.isCurrentWildcard());
+    // {2, -1}: a wild card, but the first index is not -1, so currentKey complains of the count.
+    k.currentKeyIndices({2, -1});
+    EXPECT_TRUE(k.isCurrentWildcard());
+    expectThrow<xcOCDefs::BadParams>([&] { k.currentKey(); }, kOne, kBadParams);
+    expectThrow<xcOCDefs::BadParams>([&] { k.currentKeyIndex(); }, kOne, kBadParams);
+    expectThrow<xcOCDefs::BadParams>([&] { k.currentKeyIndex(0); }, kOne, kBadParams);
+    k.currentKeyIndices({-1, 2});
+    expectThrow<xcOCDefs::BadKey>([&] { k.currentKey(); }, "Wild-card characters have no key.",
+                                  kBadKey);
+    k.currentKeyIndices({2, 0});
+    EXPECT_EQ(k.currentKeys(), (std::vector<long>{30, 10}));
+
+    const xcOCKeySet saved = k;
+    expectThrow<xcOCDefs::BadIndex>(
+        [&] {
+            k.currentKeyIndices({1, 1});
+        },
+        "Key indices must be unique.", kBadIndex);
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeyIndices({0, 3}); }, kBadIndices, kBadIndex);
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeyIndices({-2}); }, kBadIndices, kBadIndex);
+    EXPECT_EQ(k, saved);
+
+    // One index: -1 makes a wild card, -2 and 3 are out of range.
+    k.currentKeyIndices({0});
+    k.currentKeyIndex(-1);
+    EXPECT_TRUE(k.isCurrentWildcard());
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeyIndex(-2); }, kBadIndexMsg, kBadIndex);
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeyIndex(3); }, kBadIndexMsg, kBadIndex);
+    k.currentKeyIndex(2);
+    EXPECT_EQ(k.currentKey(), 30);
+
+    // No current index at all: accepted, and "the first" one is not there.
+    k.currentKeyIndices({});
+    EXPECT_FALSE(k.isCurrentWildcard());
+    EXPECT_TRUE(k.currentKeys().empty());
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeyIndex(); }, kBadIndexMsg, kBadIndex);
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKey(); }, kBadIndexMsg, kBadIndex);
+    expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeyIndex(0); }, kBadIndexMsg, kBadIndex);
+}
+
+TEST(OCKeySet, KeysAreUniqueAndKeepTheCurrentIndicesValid) {
+    expectThrow<xcOCDefs::SameKey>(
+        [] {
+            xcOCKeySet({1, 2, 1}, 0);
+        },
+        "Possible keys for a character position must be unique.", kSameKey);
+    expectThrow<xcOCDefs::BadIndex>([] { xcOCKeySet({1, 2}, 2); }, kBadIndices, kBadIndex);
+    expectThrow<xcOCDefs::BadIndex>(
+        [] {
+            xcOCKeySet({1, 2}, std::vector<long>{0, 0});
+        },
+        "Key indices must be unique.", kBadIndex);
+    EXPECT_EQ(xcOCKeySet({1, 2}, std::vector<long>{1, 0}).currentKeys(), (std::vector<long>{2, 1}));
+
+    xcOCKeySet k({5, 6, 7}, 2);
+    k.confusionOverrides(5, {6});
+    const xcOCKeySet saved = k;
+    // Fewer keys than a current index needs: refused, nothing changes.
+    expectThrow<xcOCDefs::BadIndex>([&] { k.keys({5, 6}); }, kBadIndices, kBadIndex);
+    expectThrow<xcOCDefs::SameKey>(
+        [&] {
+            k.keys({5, 5, 6});
+        },
+        "Possible keys for a character position must be unique.", kSameKey);
+    EXPECT_EQ(k, saved);
+    EXPECT_TRUE(k.hasConfusionOverrides(5));
+    // A successful change drops every override.
+    k.keys({5, 6, 8});
+    EXPECT_EQ(k.keys(), (std::vector<long>{5, 6, 8}));
+    EXPECT_FALSE(k.hasConfusionOverrides(5));
+    EXPECT_EQ(k.currentKey(), 8);
+}
+
+TEST(OCKeySet, ConfusionOverrides) {
+    xcOCKeySet k({5, 7, 9}, 0);
+    expectThrow<xcOCDefs::BadKey>([&] { k.confusionOverrides(6, {1}); }, kNotMember, kBadKey);
+    expectThrow<xcOCDefs::BadKey>([&] { k.confusionOverrides(6); }, kNotMember, kBadKey);
+    expectThrow<xcOCDefs::BadKey>([&] { k.hasConfusionOverrides(6); }, kNotMember, kBadKey);
+    expectThrow<xcOCDefs::BadKey>([&] { k.removeConfusionOverrides(6); }, kNotMember, kBadKey);
+    expectThrow<xcOCDefs::BadKey>([&] { k.confusionOverrides(5); }, kNoOverrides, kBadKey);
+    expectThrow<xcOCDefs::BadKey>([&] { k.removeConfusionOverrides(5); }, kNoOverrides, kBadKey);
+
+    k.confusionOverrides(5, {7, 100}); // the list is not checked
+    k.confusionOverrides(7, {5});
+    k.confusionOverrides(9, {});
+    k.confusionOverrides(5, {9}); // replaced in place
+    EXPECT_EQ(k.confusionOverrides(5), std::vector<long>{9});
+    EXPECT_TRUE(k.hasConfusionOverrides(9));
+    // Removing 5 moves the last override (9) into its place; 7 keeps its list.
+    k.removeConfusionOverrides(5);
+    EXPECT_FALSE(k.hasConfusionOverrides(5));
+    EXPECT_EQ(k.confusionOverrides(7), std::vector<long>{5});
+    EXPECT_TRUE(k.confusionOverrides(9).empty());
+    k.removeConfusionOverrides(9);
+    k.removeConfusionOverrides(7);
+    EXPECT_EQ(k, xcOCKeySet({5, 7, 9}, 0));
+
+    // Overrides for keys 5 then 7, removing 5: 7 is the only one left, with its list.
+    xcOCKeySet m({5, 7}, 0);
+    m.confusionOverrides(5, {1});
+    m.confusionOverrides(7, {2, 3});
+    m.removeConfusionOverrides(5);
+    xcOCKeySet only7({5, 7}, 0);
+    only7.confusionOverrides(7, {2, 3});
+    EXPECT_EQ(m, only7);
+}
+
+TEST(OCKeySet, EqualityIgnoresTheOrderOfOverrides) {
+    xcOCKeySet a({1, 2, 3}, 0), b({1, 2, 3}, 0);
+    a.confusionOverrides(1, {2});
+    a.confusionOverrides(3, {1, 2});
+    b.confusionOverrides(3, {1, 2});
+    b.confusionOverrides(1, {2});
+    EXPECT_EQ(a, b);
+    b.confusionOverrides(1, {2, 3});
+    EXPECT_NE(a, b);
+    EXPECT_NE(xcOCKeySet({1, 2}, 0), xcOCKeySet({2, 1}, 0));
+    EXPECT_NE(xcOCKeySet({1, 2}, 0), xcOCKeySet({1, 2}, 1));
+    xcOCKeySet c({1, 2, 3}, 0);
+    c.confusionOverrides(1, {2});
+    EXPECT_NE(a, c);
+    EXPECT_NE(c, a);
+}
+
+TEST(OCKeySet, FromCharacterNames) {
+    // Two characters share the name "o" (keys 20 and 40).
+    const AlphabetHandle abc(new xcOCAlphabet(
+        {normal(10, "x"), normal(20, "o"), normal(30, "y"), normal(40, "o"), blank(50, " ")}, 0.5,
+        false, ""));
+    const xcOCKeySet k(abc, {"y", "o", " "}, "o");
+    EXPECT_EQ(k.keys(), (std::vector<long>{30, 20, 40, 50}));
+    EXPECT_EQ(k.currentKeyIndices(), (std::vector<long>{1, 2}));
+    EXPECT_FALSE(k.isCurrentWildcard());
+    EXPECT_EQ(xcOCKeySet(abc, {"x", "y"}, "x").currentKeyIndices(), std::vector<long>{0});
+
+    expectThrow<xcOCDefs::SameKey>(
+        [&] {
+            xcOCKeySet(abc, {"zz", "x", "zz"}, "x");
+        },
+        "Possible character names for a character position must be unique.", kSameKey);
+    expectThrow<xcOCDefs::BadKey>(
+        [&] {
+            xcOCKeySet(abc, {"x", "zz"}, "nothing");
+        },
+        "At least one of the character names is not found in the supplied alphabet.", kBadKey);
+    expectThrow<xcOCDefs::BadIndex>(
+        [&] {
+            xcOCKeySet(abc, {"x", "y"}, "o");
+        },
+        "Current character is not valid for specified set of possible character names.", kBadIndex);
+}
+
+TEST(OCKeySet, ArchiveVersionsAndLayout) {
+    xcOCKeySet k({4, 5}, 1);
+    k.confusionOverrides(5, {4, 9});
+    std::vector<unsigned char> bytes = store(k);
+    Reader r(bytes);
+    EXPECT_EQ(r.u8(), 2);
+    // possible keys
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_EQ(r.u32(), 2u);
+    EXPECT_EQ(r.i32(), 4);
+    EXPECT_EQ(r.i32(), 5);
+    // current key indices
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_EQ(r.u32(), 1u);
+    EXPECT_EQ(r.i32(), 1);
+    // override keys
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_EQ(r.u32(), 1u);
+    EXPECT_EQ(r.i32(), 5);
+    // override lists: a vector of vectors
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_EQ(r.u32(), 1u);
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_EQ(r.u32(), 2u);
+    EXPECT_EQ(r.i32(), 4);
+    EXPECT_EQ(r.i32(), 9);
+    EXPECT_TRUE(r.atEnd());
+
+    xcOCKeySet back;
+    load(bytes, back);
+    EXPECT_EQ(back, k);
+
+    // Version 1: keys and indices, no overrides; version 0: a single index.
+    for (unsigned char version : {0, 1}) {
+        xcMemoryArchive ar;
+        std::vector<long> keys{7, 8, 9};
+        std::vector<long> indices{2, 0};
+        long index = -1;
+        ar || version || keys;
+        if (version == 0)
+            ar || index;
+        else
+            ar || indices;
+        xcOCKeySet old = k;
+        load(ar.bytes(), old);
+        EXPECT_EQ(old.keys(), keys);
+        EXPECT_EQ(old.currentKeyIndices(), version == 0 ? std::vector<long>{-1} : indices);
+        EXPECT_FALSE(old.hasConfusionOverrides(7));
+        EXPECT_FALSE(old.hasConfusionOverrides(8));
+    }
+
+    bytes[0] = 3;
+    xcOCKeySet untouched = k;
+    try {
+        load(bytes, untouched);
+        ADD_FAILURE() << "version 3 loaded";
+    } catch (const xcArchive::UnknownVersion& e) {
+        EXPECT_EQ(e.text(), "xcOCKeySet");
+    }
+    EXPECT_EQ(untouched, k);
+
+    // A current index outside the keys would make the set unusable: refused as damage.
+    xcMemoryArchive ar;
+    unsigned char version = 1;
+    std::vector<long> keys{1};
+    std::vector<long> indices{1};
+    ar || version || keys || indices;
+    EXPECT_THROW(load(ar.bytes(), untouched), xcArchive::BadFormat);
+    EXPECT_EQ(untouched, k);
+
+    damageRun(store(k), [](const std::vector<unsigned char>& data) {
+        xcMemoryArchive in(data);
+        xcOCKeySet loaded;
+        in || loaded;
+        if (!loaded.isCurrentWildcard()) loaded.currentKeys();
+        for (long key : loaded.keys())
+            if (loaded.hasConfusionOverrides(key)) loaded.confusionOverrides(key);
+    });
+}

@@ -1,0 +1,243 @@
+#include "oc/oc/line_arrangement.h"
+
+#include "foundation/oc_defs.h"
+#include "oc/oc/fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace oc_test;
+
+namespace {
+
+using LineHandle = xcPtrHandle_const<xcOCLine>;
+using Lines = xcOCLineArrangement::Lines;
+using Poses = std::vector<xc2Rigid>;
+using Doubles = std::vector<double>;
+using Radians = std::vector<xcRadian>;
+
+xc2Rigid shift(double x, double y) {
+    return xc2Rigid(xcRadian(0), xcVector<2>(x, y));
+}
+
+// Two 10 x 12 characters 20 apart on a line of the given alphabet: they cover (0, 0, 30, 12).
+LineHandle twoChars(const AlphabetHandle& abc, const std::string& name = "line") {
+    return LineHandle(new xcOCLine({xcOCKeySet({10}, 0), xcOCKeySet({20}, 0)}, abc, shift(20, 0),
+                                   1.0, 0.0, xcRadian(0), 0.0, name));
+}
+
+} // namespace
+
+TEST(OCLineArrangement, ConstructorsAndTheirChecks) {
+    const xcOCLineArrangement def;
+    EXPECT_EQ(def.numLines(), 0);
+    EXPECT_EQ(def.name(), "");
+
+    const AlphabetHandle abc = alphabetOf(2);
+    const LineHandle l0 = twoChars(abc), l1 = twoChars(abc, "second");
+    const xcOCLineArrangement even(Lines{l0, l1, l0}, shift(0, 30), 1.0, xcRadian(0.1), "even");
+    EXPECT_EQ(even.numLines(), 3);
+    EXPECT_EQ(even.linePoses(), (Poses{shift(0, 0), shift(0, 30), shift(0, 60)}));
+    EXPECT_EQ(even.translationUncertainties(), Doubles(3, 1.0));
+    EXPECT_EQ(even.rotationUncertainties(), Radians(3, xcRadian(0.1)));
+    EXPECT_EQ(even.lines()[2], l0);
+    EXPECT_EQ(even.name(), "even");
+
+    // Non-const handles build the same arrangement; null lines are not checked.
+    xcOCLineArrangement::MutableLines mut{xcPtrHandle<xcOCLine>(new xcOCLine(*l0))};
+    EXPECT_EQ(xcOCLineArrangement(mut, shift(0, 30), 1.0, xcRadian(0.1), "m"),
+              xcOCLineArrangement(Lines{l0}, shift(0, 30), 1.0, xcRadian(0.1), "m"));
+    EXPECT_EQ(xcOCLineArrangement(Lines{LineHandle()}, shift(0, 0), 0, xcRadian(0), "").numLines(),
+              1);
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const char* t = "Line translation uncertainty must be >= 0";
+    const char* r = "Line rotation uncertainty must be >= 0";
+    const char* count = "The number of line poses does not match the number of lines.";
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(Lines{l0}, shift(0, 1), -1, xcRadian(-1), ""); }, t, kBadParams);
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(Lines{l0}, shift(0, 1), 0, xcRadian(nan), ""); }, r, kBadParams);
+    // Pose list: the two uncertainties, then the count.
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(Lines{l0}, Poses{}, nan, xcRadian(0), ""); }, t, kBadParams);
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(Lines{l0}, Poses{}, 0, xcRadian(-1), ""); }, r, kBadParams);
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(Lines{l0}, Poses{}, 0, xcRadian(0), ""); }, count, kBadParams);
+    const xcOCLineArrangement listed(mut, Poses{shift(5, 5)}, 2, xcRadian(0.5), "listed");
+    EXPECT_EQ(listed.linePoses(), Poses{shift(5, 5)});
+    EXPECT_EQ(listed.translationUncertainties(), Doubles{2});
+
+    // Full: the counts first, then line by line.
+    const Lines two{l0, l1};
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(two, Poses(1), Doubles{-1}, Radians{}, ""); }, count, kBadParams);
+    expectThrow<xcOCDefs::BadParams>(
+        [&] { xcOCLineArrangement(two, Poses(2), Doubles{-1}, Radians{}, ""); },
+        "The number of translation uncertainties does not match the number of lines.", kBadParams);
+    expectThrow<xcOCDefs::BadParams>(
+        [&] {
+            xcOCLineArrangement(two, Poses(2), Doubles{-1, 0}, Radians{}, "");
+        },
+        "The number of rotation uncertainties does not match the number of lines.", kBadParams);
+    // The second line's negative translation uncertainty, with the spelling as it stands.
+    expectThrow<xcOCDefs::BadParams>(
+        [&] {
+            xcOCLineArrangement(two, Poses(2), Doubles{0, -1}, Radians{xcRadian(0), xcRadian(-1)},
+                                "");
+        },
+        "Line position uncertaintiesp must be >= 0", kBadParams);
+    expectThrow<xcOCDefs::BadParams>(
+        [&] {
+            xcOCLineArrangement(two, Poses(2), Doubles{0, 0}, Radians{xcRadian(-1), xcRadian(0)},
+                                "");
+        },
+        "Line rotation uncertainties must be >= 0", kBadParams);
+    const xcOCLineArrangement full(xcOCLineArrangement::MutableLines{}, Poses{}, Doubles{},
+                                   Radians{}, "empty");
+    EXPECT_EQ(full.numLines(), 0);
+}
+
+TEST(OCLineArrangement, EncloseRectPlacesEveryLine) {
+    const AlphabetHandle abc = alphabetOf(2);
+    const xcXform<2> I;
+    EXPECT_EQ(xcOCLineArrangement().encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect());
+
+    const xcOCLineArrangement one(Lines{twoChars(abc)}, Poses{shift(100, 50)}, 0, xcRadian(0), "");
+    EXPECT_EQ(one.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect(100, 50, 30, 12));
+    // The line's own uncertainty, then the caller's on top.
+    const xcOCLineArrangement loose(Lines{twoChars(abc)}, Poses{shift(100, 50)}, 3, xcRadian(0),
+                                    "");
+    EXPECT_EQ(loose.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect(97, 47, 36, 18));
+    EXPECT_EQ(loose.encloseRect(xcXform<2>::translation({-100, 0}), I, I, 1, xcRadian(0), 0, false),
+              xcRect(-4, 46, 38, 20));
+    // Two lines 30 apart: the union.
+    const xcOCLineArrangement two(Lines{twoChars(abc), twoChars(abc)}, shift(0, 30), 0, xcRadian(0),
+                                  "");
+    EXPECT_EQ(two.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect(0, 0, 30, 42));
+    // A line turned by a quarter: its characters run down the y axis.
+    const xcOCLineArrangement turned(Lines{twoChars(abc)},
+                                     Poses{xc2Rigid(xcRadian(std::numbers::pi / 2), {0, 0})}, 0,
+                                     xcRadian(0), "");
+    const xcRect t = turned.encloseRect(I, I, I, 0, xcRadian(0), 0, false);
+    EXPECT_NEAR(t.x(), -12, 1e-12);
+    EXPECT_NEAR(t.y(), 0, 1e-12);
+    EXPECT_NEAR(t.width(), 12, 1e-12);
+    EXPECT_NEAR(t.height(), 30, 1e-12);
+
+    expectThrow<xcOCDefs::BadParams>([&] { two.encloseRect(I, I, I, -1, xcRadian(0), 0, false); },
+                                     "Translation uncertainty must be >= 0", kBadParams);
+    expectThrow<xcOCDefs::BadParams>([&] { two.encloseRect(I, I, I, 0, xcRadian(-1), 0, false); },
+                                     "Rotation uncertainty must be >= 0", kBadParams);
+    expectThrow<xcOCDefs::BadParams>([&] { two.encloseRect(I, I, I, 0, xcRadian(0), -1, false); },
+                                     "Scale uncertainty must be >= 0", kBadParams);
+    expectThrow<xcOCDefs::NotCompiled>([&] { two.encloseRect(I, I, I, 0, xcRadian(0), 0, true); },
+                                       "", kNotCompiled);
+}
+
+TEST(OCLineArrangement, EqualityComparesLinesByValue) {
+    const xcOCLineArrangement a(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(0), "a");
+    EXPECT_EQ(
+        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(0), "a"));
+    EXPECT_NE(a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2), "x")}, shift(0, 30), 1,
+                                     xcRadian(0), "a"));
+    EXPECT_NE(a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, Poses{shift(0, 1)}, 1,
+                                     xcRadian(0), "a"));
+    EXPECT_NE(
+        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 2, xcRadian(0), "a"));
+    EXPECT_NE(
+        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(1), "a"));
+    EXPECT_NE(
+        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(0), "b"));
+    EXPECT_NE(a, xcOCLineArrangement());
+    const xcOCLineArrangement withNull(Lines{LineHandle()}, shift(0, 30), 1, xcRadian(0), "a");
+    EXPECT_EQ(withNull,
+              xcOCLineArrangement(Lines{LineHandle()}, shift(0, 30), 1, xcRadian(0), "a"));
+    EXPECT_NE(withNull, a);
+    EXPECT_NE(a, withNull);
+}
+
+TEST(OCLineArrangement, ArchiveLayoutAndSharing) {
+    const AlphabetHandle abc = alphabetOf(2);
+    const LineHandle l0 = twoChars(abc), l1 = twoChars(abc, "other");
+    // The same line twice and two lines of one alphabet: each shared object is written once.
+    xcPtrHandle_const<xcOCLineArrangement> h(new xcOCLineArrangement(
+        Lines{l0, l1, l0}, Poses{shift(0, 0), shift(0, 30), shift(0, 60)}, Doubles{1, 2, 3},
+        Radians{xcRadian(0.5), xcRadian(0.25), xcRadian(0)}, "arr"));
+    const std::vector<unsigned char> bytes = store(h);
+
+    Reader r(bytes);
+    EXPECT_EQ(r.u8(), 1); // new framed object
+    EXPECT_EQ(r.str(), "xcOCLineArrangement");
+    EXPECT_EQ(r.u8(), 0); // version
+    EXPECT_EQ(r.u8(), 0); // lines: vector version, count 3
+    EXPECT_EQ(r.u32(), 3u);
+    // The arrangement is object 0; the lines and their alphabet are objects 1, 2 (with its two
+    // models 3 and 4) and 5, and the third line is a back-reference to object 1. What follows
+    // has a fixed size: the back-reference (5 bytes), three poses (5 + 72), two vectors of
+    // three doubles (2 x 29) and the name (4 + 3).
+    ASSERT_GT(bytes.size(), 147u);
+    const std::vector<unsigned char> rest(bytes.end() - 147, bytes.end());
+    Reader tail(rest);
+    EXPECT_EQ(tail.u8(), 2);
+    EXPECT_EQ(tail.u32(), 1u);
+    EXPECT_EQ(tail.u8(), 0); // line poses
+    EXPECT_EQ(tail.u32(), 3u);
+    for (double y : {0.0, 30.0, 60.0}) {
+        EXPECT_EQ(tail.f64(), 0.0);
+        EXPECT_EQ(tail.f64(), 0.0);
+        EXPECT_EQ(tail.f64(), y);
+    }
+    for (double v : {1.0, 2.0, 3.0}) { // translation uncertainties
+        if (v == 1.0) {
+            EXPECT_EQ(tail.u8(), 0);
+            EXPECT_EQ(tail.u32(), 3u);
+        }
+        EXPECT_EQ(tail.f64(), v);
+    }
+    EXPECT_EQ(tail.u8(), 0); // rotation uncertainties, radians as doubles
+    EXPECT_EQ(tail.u32(), 3u);
+    for (double v : {0.5, 0.25, 0.0}) EXPECT_EQ(tail.f64(), v);
+    EXPECT_EQ(tail.str(), "arr");
+    EXPECT_TRUE(tail.atEnd());
+
+    xcPtrHandle_const<xcOCLineArrangement> back;
+    load(bytes, back);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, *h);
+    EXPECT_EQ(back->lines()[0], back->lines()[2]);
+    EXPECT_NE(back->lines()[0], back->lines()[1]);
+    EXPECT_EQ(back->lines()[0]->alphabet(), back->lines()[1]->alphabet());
+
+    // Unknown version; per-line vectors of different lengths.
+    xcOCLineArrangement target;
+    std::vector<unsigned char> plain = storeObject(target);
+    plain[0] = 1;
+    try {
+        loadObject(plain, target);
+        ADD_FAILURE() << "version 1 loaded";
+    } catch (const xcArchive::UnknownVersion& e) {
+        EXPECT_EQ(e.text(), "xcOCLineArrangement");
+    }
+    xcMemoryArchive ar;
+    unsigned char version = 0;
+    Lines lines{l0};
+    Poses poses(1);
+    Doubles none;
+    Radians rots(1);
+    std::string name;
+    ar || version || lines || poses || none || rots || name;
+    EXPECT_THROW(loadObject(ar.bytes(), target), xcArchive::BadFormat);
+    EXPECT_EQ(target, xcOCLineArrangement());
+
+    damageRun(bytes, [](const std::vector<unsigned char>& data) {
+        xcMemoryArchive in(data);
+        xcPtrHandle_const<xcOCLineArrangement> loaded;
+        in || loaded;
+        if (!loaded) return;
+        for (const LineHandle& l : loaded->lines())
+            if (l) l->numNormalChars();
+    });
+}
