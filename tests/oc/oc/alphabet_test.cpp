@@ -15,6 +15,7 @@ using namespace oc_test;
 namespace {
 
 const char* const kNoChar = "The character for the specified key does not exist in the alphabet.";
+const char* const kThreshold = "Confusion threshold must be between 0 and 1.";
 const char* const kDupKeys = "The keys for at least two of the supplied characters are identical.";
 
 xcOCAlphabet loadAlphabet(const std::vector<unsigned char>& bytes) {
@@ -25,33 +26,21 @@ xcOCAlphabet loadAlphabet(const std::vector<unsigned char>& bytes) {
 
 } // namespace
 
-TEST(OCAlphabet, DefaultsAndConstruction) {
+TEST(OCAlphabet, ConstructionAndThreshold) {
+    // Compiled but empty: the key is what is missing.
     const xcOCAlphabet def;
     EXPECT_TRUE(def.isCompiled());
-    EXPECT_EQ(def.numChars(), 0);
-    EXPECT_EQ(def.confusionThreshold(), 0.5);
-    EXPECT_EQ(def.name(), "");
     EXPECT_EQ(def.confusionMatrix().rows(), 1);
-    EXPECT_EQ(def.confusionMatrix().cols(), 1);
-    // Compiled but empty: the key is what is missing.
     expectThrow<xcOCDefs::BadKey>([&] { def.confusion(1, 1); }, kNoChar, kBadKey);
     expectThrow<xcOCDefs::BadKey>([&] { def.characterOffset(1, 1); }, kNoChar, kBadKey);
 
     const xcOCAlphabet a({normal(1, "a"), blank(2, "sp")}, 0.25, false, "abc");
     EXPECT_FALSE(a.isCompiled());
-    EXPECT_EQ(a.numChars(), 2);
-    EXPECT_EQ(a.confusionThreshold(), 0.25);
-    EXPECT_EQ(a.name(), "abc");
     EXPECT_EQ(a.characterIndex(2), 1);
     EXPECT_EQ(a.characterIndex(3), -1);
-    EXPECT_TRUE(a.hasCharacter(1));
-    EXPECT_FALSE(a.hasCharacter(-1));
-    EXPECT_EQ(a.character(2)->name(), "sp");
     expectThrow<xcOCDefs::BadKey>([&] { a.character(9); }, kNoChar, kBadKey);
     expectThrow<xcOCDefs::NotCompiled>([&] { a.confusion(1, 2); }, "", kNotCompiled);
     expectThrow<xcOCDefs::NotCompiled>([&] { a.characterOffset(1, 2); }, "", kNotCompiled);
-
-    // Non-const handles give the same alphabet.
     xcOCAlphabet::MutableModels mut{xcPtrHandle<xcOCModel>(new xcOCModel(*normal(1, "a"))),
                                     xcPtrHandle<xcOCModel>(new xcOCModel(*blank(2, "sp")))};
     EXPECT_EQ(xcOCAlphabet(mut, 0.25, false, "abc"), a);
@@ -61,33 +50,25 @@ TEST(OCAlphabet, DefaultsAndConstruction) {
         [] {
             xcOCAlphabet({normal(1, "a"), normal(1, "b")}, 1.5, false, "");
         },
-        "Confusion threshold must be between 0 and 1.", kBadParams);
+        kThreshold, kBadParams);
     expectThrow<xcOCDefs::SameKey>(
         [] {
             xcOCAlphabet({normal(1, "a"), normal(1, "b")}, 0.5, false, "");
         },
         kDupKeys, kSameKey);
     EXPECT_THROW(xcOCAlphabet({normal(1, "a"), ModelHandle()}, 0.5, false, ""), xcBadPointer);
-}
 
-TEST(OCAlphabet, ThresholdRangeKeepsTheCompiledState) {
-    xcOCAlphabet a = loadAlphabet(compiledArchive({normal(1, "a")}));
-    ASSERT_TRUE(a.isCompiled());
-    a.confusionThreshold(1.0);
-    EXPECT_EQ(a.confusionThreshold(), 1.0);
-    a.confusionThreshold(0.0, true);
-    EXPECT_EQ(a.confusionThreshold(), 0.0);
-    EXPECT_TRUE(a.isCompiled());
-    const xcOCAlphabet saved = a;
+    // The threshold setter takes 0 and 1 and keeps the compiled state.
+    xcOCAlphabet c = loadAlphabet(compiledArchive({normal(1, "a")}));
+    c.confusionThreshold(1.0);
+    c.confusionThreshold(0.0, true);
+    EXPECT_TRUE(c.isCompiled());
+    const xcOCAlphabet saved = c;
     for (double bad : {1.0000001, -0.0001, std::numeric_limits<double>::quiet_NaN()}) {
-        expectThrow<xcOCDefs::BadParams>([&] { a.confusionThreshold(bad); },
-                                         "Confusion threshold must be between 0 and 1.",
+        expectThrow<xcOCDefs::BadParams>([&] { c.confusionThreshold(bad); }, kThreshold,
                                          kBadParams);
-        EXPECT_EQ(a, saved);
+        EXPECT_EQ(c, saved);
     }
-    a.name("renamed");
-    EXPECT_EQ(a.name(), "renamed");
-    EXPECT_TRUE(a.isCompiled());
 }
 
 TEST(OCAlphabet, CharactersAndAddCheckBeforeTheyChange) {
@@ -101,7 +82,6 @@ TEST(OCAlphabet, CharactersAndAddCheckBeforeTheyChange) {
         kDupKeys, kSameKey);
     EXPECT_EQ(a, saved);
     EXPECT_THROW(a.characters({normal(5, "x"), ModelHandle()}, false), xcBadPointer);
-    EXPECT_EQ(a, saved);
     // The key already in the alphabet is reported even when the supplied keys also repeat.
     expectThrow<xcOCDefs::SameKey>(
         [&] {
@@ -121,16 +101,11 @@ TEST(OCAlphabet, CharactersAndAddCheckBeforeTheyChange) {
 
     a.add(blank(3, "sp"), false);
     EXPECT_FALSE(a.isCompiled());
-    EXPECT_EQ(a.characterIndex(3), 2);
     a.add(xcOCAlphabet::MutableModels{xcPtrHandle<xcOCModel>(new xcOCModel(*normal(4, "d")))},
           false);
-    EXPECT_EQ(a.numChars(), 4);
     EXPECT_EQ(a.characterIndex(4), 3);
-
     a.characters({normal(9, "z")}, false);
     EXPECT_EQ(a.numChars(), 1);
-    EXPECT_EQ(a.characterIndex(9), 0);
-    EXPECT_FALSE(a.isCompiled());
 
     // Compilation is not offered: asking for it replaces the characters, leaves the alphabet
     // not compiled and says so.
@@ -142,21 +117,9 @@ TEST(OCAlphabet, CharactersAndAddCheckBeforeTheyChange) {
 TEST(OCAlphabet, RemoveKeepsACompiledAlphabetCompiledAndMovesTheLastCharacter) {
     xcOCAlphabet a =
         loadAlphabet(compiledArchive({normal(1, "a"), normal(2, "b"), normal(3, "c")}));
-    ASSERT_TRUE(a.isCompiled());
-    double before[4][4];
-    xcXform<2> offBefore[4][4];
-    for (long i = 1; i <= 3; ++i)
-        for (long j = 1; j <= 3; ++j) {
-            before[i][j] = a.confusion(i, j);
-            offBefore[i][j] = a.characterOffset(i, j);
-        }
-    EXPECT_EQ(before[3][1], 21.0);
-    EXPECT_EQ(offBefore[3][1], xcXform<2>::translation({2, 0}));
-
+    // Key k was built at index k - 1: its scores are 10 (i - 1) + j and its offsets (i - 1, j - 1).
     const xcOCAlphabet saved = a;
     a.remove(std::vector<long>{});
-    EXPECT_EQ(a, saved);
-    EXPECT_EQ(a.confusionMatrix(), saved.confusionMatrix());
     expectThrow<xcOCDefs::BadKey>(
         [&] {
             a.remove({1, 4});
@@ -177,21 +140,18 @@ TEST(OCAlphabet, RemoveKeepsACompiledAlphabetCompiledAndMovesTheLastCharacter) {
     ASSERT_EQ(a.numChars(), 2);
     EXPECT_EQ(a.characterIndex(3), 0);
     EXPECT_EQ(a.characterIndex(2), 1);
-    EXPECT_EQ(a.confusionMatrix().rows(), 2);
     EXPECT_EQ(a.confusionMatrix().cols(), 2);
     ASSERT_EQ(a.offsets().size(), 2u);
-    EXPECT_EQ(a.offsets()[0].size(), 2u);
     for (long i = 2; i <= 3; ++i)
         for (long j = 2; j <= 3; ++j) {
-            EXPECT_EQ(a.confusion(i, j), before[i][j]) << i << ", " << j;
-            EXPECT_EQ(a.characterOffset(i, j), offBefore[i][j]) << i << ", " << j;
+            EXPECT_EQ(a.confusion(i, j), 10.0 * (i - 1) + j) << i << ", " << j;
+            EXPECT_EQ(a.characterOffset(i, j), xcXform<2>::translation({i - 1.0, j - 1.0}));
         }
     EXPECT_EQ(a.confusionMatrix()(0, 0), 23.0); // the third character's diagonal
 
     // Removing the last ones leaves a compiled empty alphabet with a 1 x 1 matrix.
     a.remove({2, 3});
     EXPECT_TRUE(a.isCompiled());
-    EXPECT_EQ(a.numChars(), 0);
     EXPECT_EQ(a.confusionMatrix().rows(), 1);
     EXPECT_TRUE(a.offsets().empty());
 
@@ -203,30 +163,16 @@ TEST(OCAlphabet, RemoveKeepsACompiledAlphabetCompiledAndMovesTheLastCharacter) {
 }
 
 TEST(OCAlphabet, ConfusabilityUsesTheRowCharactersThreshold) {
-    // Threshold 0.5; the scores are chosen around it and around the blank row's 0.
-    xcMemoryArchive ar;
-    unsigned char version = 1;
-    std::string name;
-    double threshold = 0.5;
-    xcOCAlphabet::Models models{blank(5, "sp"), normal(6, "o"), normal(7, "q")};
-    bool compiled = true;
-    xcNMMatrix m(3, 3);
-    m(0, 1) = 0.01; // blank row: any positive score is confusable
-    m(0, 2) = 0.0;
-    m(1, 0) = 0.3; // normal row: needs more than 0.5
-    m(1, 2) = 0.6;
-    m(2, 1) = 0.5; // exactly the threshold is not above it
-    std::vector<std::vector<xcXform<2>>> offsets(3, std::vector<xcXform<2>>(3));
-    ar || version || name || threshold || models || compiled || m || offsets;
-    const xcOCAlphabet a = loadAlphabet(ar.bytes());
-
+    // Threshold 0.5; the scores are chosen around it and around the blank row's 0: a blank row
+    // is confusable at any positive score, a normal row needs more than the threshold.
+    const double m[3][3] = {{0, 0.01, 0}, {0.3, 0, 0.6}, {0, 0.5, 0}};
+    const xcOCAlphabet a = *compiledAlphabet({blank(5, "sp"), normal(6, "o"), normal(7, "q")}, 0.5,
+                                             [&](long i, long j) { return m[i][j]; });
     EXPECT_TRUE(a.areConfusable(5, 6));
     EXPECT_FALSE(a.areConfusable(5, 7));
-    EXPECT_FALSE(a.areConfusable(6, 5));
     EXPECT_TRUE(a.areConfusable(6, 7));
     EXPECT_FALSE(a.areConfusable(7, 6));
     EXPECT_DOUBLE_EQ(a.confusion(6, 7), 0.6);
-    expectThrow<xcOCDefs::BadKey>([&] { a.areConfusable(8, 6); }, kNoChar, kBadKey);
     expectThrow<xcOCDefs::BadKey>([&] { a.areConfusable(6, 8); }, kNoChar, kBadKey);
 
     // Not compiled: an unknown first key is still BadKey; a known one asks for scores.
@@ -236,39 +182,37 @@ TEST(OCAlphabet, ConfusabilityUsesTheRowCharactersThreshold) {
 }
 
 TEST(OCAlphabet, EqualityAssignmentAndRealEq) {
-    const xcOCAlphabet a({normal(1, "a"), normal(2, "b")}, 0.5, false, "x");
-    EXPECT_EQ(a, xcOCAlphabet({normal(1, "a"), normal(2, "b")}, 0.5, false, "x"));
+    const auto ab = [](double threshold, const std::string& name, int seed = 2) {
+        return xcOCAlphabet({normal(1, "a"), normal(2, "b", seed)}, threshold, false, name);
+    };
+    const xcOCAlphabet a = ab(0.5, "x");
+    EXPECT_EQ(a, ab(0.5, "x"));
     EXPECT_NE(a, xcOCAlphabet({normal(2, "b"), normal(1, "a")}, 0.5, false, "x"));
-    EXPECT_NE(a, xcOCAlphabet({normal(1, "a"), normal(2, "b")}, 0.5, false, "y"));
-    EXPECT_NE(a, xcOCAlphabet({normal(1, "a"), normal(2, "b", 5)}, 0.5, false, "x"));
-    EXPECT_NE(a, xcOCAlphabet({normal(1, "a"), normal(2, "b")}, 0.5000001, false, "x"));
-    EXPECT_TRUE(
-        xfRealEq(a, xcOCAlphabet({normal(1, "a"), normal(2, "b")}, 0.5000001, false, "x"), 1e-6));
-    EXPECT_FALSE(
-        xfRealEq(a, xcOCAlphabet({normal(1, "a"), normal(2, "b")}, 0.6, false, "x"), 1e-6));
+    EXPECT_NE(a, ab(0.5, "y"));
+    EXPECT_NE(a, ab(0.5, "x", 5));
+    EXPECT_NE(a, ab(0.5000001, "x"));
+    EXPECT_TRUE(xfRealEq(a, ab(0.5000001, "x"), 1e-6));
+    EXPECT_FALSE(xfRealEq(a, ab(0.6, "x"), 1e-6));
 
     // Matrix and offsets do not count; the compiled flag does.
     const xcOCAlphabet c = loadAlphabet(compiledArchive({normal(1, "a"), normal(2, "b")}));
-    xcOCAlphabet c2 = loadAlphabet(compiledArchive({normal(1, "a"), normal(2, "b")}, 0.5));
+    xcOCAlphabet c2 = c;
     c2.name("x");
-    EXPECT_NE(c2, a); // equal but for the compiled flag
+    EXPECT_NE(c2, a);
     xcOCAlphabet uncompiled = c2;
     uncompiled.add(normal(3, "c"), false);
     uncompiled.remove(3);
-    EXPECT_NE(uncompiled, c2); // same characters, no longer compiled
+    EXPECT_NE(uncompiled, c2);
 
     // Assignment copies the matrix only from a compiled source.
     xcOCAlphabet target;
     target = c;
-    EXPECT_EQ(target.confusionMatrix(), c.confusionMatrix());
     EXPECT_EQ(target.confusion(2, 1), 11.0);
     xcOCAlphabet keeps = c;
     keeps = a;
     EXPECT_EQ(keeps, a);
     EXPECT_EQ(keeps.confusionMatrix(), c.confusionMatrix());
-    const xcOCAlphabet copy(c);
-    EXPECT_EQ(copy, c);
-    EXPECT_EQ(copy.characterOffset(1, 2), xcXform<2>::translation({0, 1}));
+    EXPECT_EQ(xcOCAlphabet(c).characterOffset(1, 2), xcXform<2>::translation({0, 1}));
 }
 
 TEST(OCAlphabet, ArchiveWritesVersionOneFieldByField) {
@@ -301,15 +245,13 @@ TEST(OCAlphabet, ArchiveWritesVersionOneFieldByField) {
     // A compiled alphabet loads compiled, with its scores, and round-trips.
     xcOCAlphabet c =
         loadAlphabet(compiledArchive({normal(1, "a"), blank(2, "sp"), normal(3, "c")}));
-    EXPECT_TRUE(c.isCompiled());
     const xcOCAlphabet back = loadAlphabet(storeObject(c));
     EXPECT_EQ(back, c);
-    EXPECT_TRUE(back.isCompiled());
     EXPECT_EQ(back.confusionMatrix(), c.confusionMatrix());
     EXPECT_EQ(back.offsets(), c.offsets());
 }
 
-TEST(OCAlphabet, OldUnknownAndInconsistentArchives) {
+TEST(OCAlphabet, OldUnknownInconsistentAndDamagedArchives) {
     // Version 0: name, threshold, characters and whether it was compiled.
     const auto version0 = [](bool wasCompiled) {
         xcMemoryArchive ar;
@@ -349,9 +291,7 @@ TEST(OCAlphabet, OldUnknownAndInconsistentArchives) {
     ar || version || name || threshold || models || compiled || m || offsets;
     EXPECT_THROW(loadObject(ar.bytes(), b), xcArchive::BadFormat);
     EXPECT_EQ(b, xcOCAlphabet());
-}
 
-TEST(OCAlphabet, DamagedArchivesThrowOnlyLibraryExceptions) {
     xcPtrHandle_const<xcOCAlphabet> h(new xcOCAlphabet(
         loadAlphabet(compiledArchive({normal(1, "a"), blank(2, "sp"), normal(3, "c")}))));
     damageRun(store(h), [](const std::vector<unsigned char>& data) {

@@ -44,27 +44,20 @@ TEST(OCChangeCurrentKeys, ChangesOnePositionAndSharesTheOtherLines) {
     // Line 0 is new, line 1 is the same object.
     EXPECT_NE(changed->lines()[0], old.lines()[0]);
     EXPECT_EQ(changed->lines()[1], old.lines()[1]);
-    const xcOCLine& line = *changed->lines()[0];
-    EXPECT_EQ(line.keySetSequence()[2].currentKeyIndices(), std::vector<long>{1});
-    EXPECT_EQ(line.keySetSequence()[2].currentKey(), 30);
-    // Everything else is copied: positions, poses, scales, uncertainties, names, alphabet.
+    // Only the current key of position 2 differs; the old arrangement is untouched.
     const xcOCLine& before = *old.lines()[0];
-    EXPECT_EQ(line.keySetSequence()[0], before.keySetSequence()[0]);
-    EXPECT_EQ(line.keySetSequence()[2].keys(), before.keySetSequence()[2].keys());
-    EXPECT_EQ(line.charPoses(), before.charPoses());
-    EXPECT_EQ(line.charScales(), before.charScales());
-    EXPECT_EQ(line.translationUncertainties(), before.translationUncertainties());
-    EXPECT_EQ(line.rotationUncertainties(), before.rotationUncertainties());
-    EXPECT_EQ(line.scaleUncertainties(), before.scaleUncertainties());
-    EXPECT_EQ(line.name(), "first");
-    EXPECT_EQ(line.alphabet(), abc);
+    std::vector<xcOCKeySet> sets = before.keySetSequence();
+    sets[2].currentKeyIndices({1});
+    EXPECT_EQ(*changed->lines()[0],
+              xcOCLine(sets, abc, before.charPoses(), before.charScales(),
+                       before.translationUncertainties(), before.rotationUncertainties(),
+                       before.scaleUncertainties(), "first"));
+    EXPECT_EQ(changed->lines()[0]->alphabet(), abc);
     EXPECT_EQ(changed->linePoses(), old.linePoses());
     EXPECT_EQ(changed->translationUncertainties(), old.translationUncertainties());
     EXPECT_EQ(changed->rotationUncertainties(), old.rotationUncertainties());
     EXPECT_EQ(changed->name(), "two lines");
-    // The old arrangement is untouched.
     EXPECT_EQ(old, saved);
-    EXPECT_EQ(old.lines()[0]->keySetSequence()[2].currentKey(), 10);
 
     // Several keys, in the given order.
     const auto several = xfOCChangeCurrentKeys(old, 0, 2, std::vector<long>{50, 10});
@@ -87,30 +80,26 @@ TEST(OCChangeCurrentKeys, RefusesBadIndicesAndKeys) {
     const char* position = "The supplied position index is not valid.";
     const char* notInSet = "The specified key is not in the keySet for this position.";
 
-    expectThrow<xcOCDefs::BadKey>([&] { xfOCChangeCurrentKeys(old, 9, 9, std::vector<long>{}); },
-                                  "At least one of the keys is not found in the alphabet.",
-                                  kBadKey);
-    expectThrow<xcOCDefs::BadParams>([&] { xfOCChangeCurrentKey(old, 2, 0, 10); }, line,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { xfOCChangeCurrentKey(old, -1, 0); }, line, kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { xfOCChangeCurrentKey(old, 0, 3, 10); }, position,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { xfOCChangeCurrentKey(old, 1, -1); }, position,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadKey>([&] { xfOCChangeCurrentKey(old, 0, 2, 20); }, notInSet, kBadKey);
+    const char* notFound = "At least one of the keys is not found in the alphabet.";
+    // An empty key list is refused before the indices are looked at. By name: the line index
+    // first, an unknown name gives no keys, a known name not possible at the position is refused.
+    expectThrows<xcOCDefs::BadKey>(
+        {{[&] { xfOCChangeCurrentKeys(old, 9, 9, std::vector<long>{}); }, notFound},
+         {[&] { xfOCChangeCurrentKey(old, 0, 2, 20); }, notInSet},
+         {[&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("nope")); }, notFound},
+         {[&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("z")); }, notInSet}},
+        kBadKey);
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { xfOCChangeCurrentKey(old, 2, 0, 10); }, line},
+         {[&] { xfOCChangeCurrentKey(old, -1, 0); }, line},
+         {[&] { xfOCChangeCurrentKey(old, 0, 3, 10); }, position},
+         {[&] { xfOCChangeCurrentKey(old, 1, -1); }, position},
+         {[&] { xfOCChangeCurrentKeys(old, 5, 0, std::string("a")); }, line}},
+        kBadParams);
     expectThrow<xcOCDefs::BadIndex>(
         [&] {
             xfOCChangeCurrentKeys(old, 0, 2, std::vector<long>{30, 30});
         },
         "Key indices must be unique.", kBadIndex);
-    // By name: the line index first, an unknown name gives no keys, a known name whose key is
-    // not possible at the position is refused.
-    expectThrow<xcOCDefs::BadParams>([&] { xfOCChangeCurrentKeys(old, 5, 0, std::string("a")); },
-                                     line, kBadParams);
-    expectThrow<xcOCDefs::BadKey>([&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("nope")); },
-                                  "At least one of the keys is not found in the alphabet.",
-                                  kBadKey);
-    expectThrow<xcOCDefs::BadKey>([&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("z")); },
-                                  notInSet, kBadKey);
     EXPECT_EQ(old, saved);
 }

@@ -18,6 +18,7 @@
 #include <random>
 #include <string>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 namespace oc_test {
@@ -142,6 +143,13 @@ void expectThrow(F&& f, const std::string& message, long errorNumber) {
     }
 }
 
+// Runs each call, which must throw exactly an E with its message and this error number.
+using Refusals = std::vector<std::pair<std::function<void()>, std::string>>;
+template <class E>
+void expectThrows(const Refusals& cases, long errorNumber) {
+    for (const auto& [f, message] : cases) expectThrow<E>(f, message, errorNumber);
+}
+
 // Error numbers of the OC exceptions.
 constexpr long kBadParams = 0x10005E00, kBadImage = 0x10005E01, kNotImplemented = 0x10005E02,
                kSameKey = 0x10005E03, kBadKey = 0x10005E04, kBadIndex = 0x10005E05,
@@ -151,22 +159,16 @@ constexpr long kBadParams = 0x10005E00, kBadImage = 0x10005E01, kNotImplemented 
 class Reader {
 public:
     explicit Reader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
+    template <class T>
+    T get() {
+        T v;
+        std::memcpy(&v, take(sizeof v), sizeof v);
+        return v;
+    }
     std::uint8_t u8() { return take(1)[0]; }
-    std::int32_t i32() {
-        std::int32_t v;
-        std::memcpy(&v, take(4), 4);
-        return v;
-    }
-    std::uint32_t u32() {
-        std::uint32_t v;
-        std::memcpy(&v, take(4), 4);
-        return v;
-    }
-    double f64() {
-        double v;
-        std::memcpy(&v, take(8), 8);
-        return v;
-    }
+    std::int32_t i32() { return get<std::int32_t>(); }
+    std::uint32_t u32() { return get<std::uint32_t>(); }
+    double f64() { return get<double>(); }
     std::string str() {
         const std::uint32_t n = u32();
         const unsigned char* p = take(n);
@@ -174,7 +176,6 @@ public:
     }
     void skip(std::size_t n) { take(n); }
     bool atEnd() const { return pos_ == b_.size(); }
-    std::size_t pos() const { return pos_; }
 
 private:
     const unsigned char* take(std::size_t n) {

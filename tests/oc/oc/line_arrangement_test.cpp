@@ -30,19 +30,13 @@ LineHandle twoChars(const AlphabetHandle& abc, const std::string& name = "line")
 } // namespace
 
 TEST(OCLineArrangement, ConstructorsAndTheirChecks) {
-    const xcOCLineArrangement def;
-    EXPECT_EQ(def.numLines(), 0);
-    EXPECT_EQ(def.name(), "");
-
     const AlphabetHandle abc = alphabetOf(2);
     const LineHandle l0 = twoChars(abc), l1 = twoChars(abc, "second");
     const xcOCLineArrangement even(Lines{l0, l1, l0}, shift(0, 30), 1.0, xcRadian(0.1), "even");
-    EXPECT_EQ(even.numLines(), 3);
     EXPECT_EQ(even.linePoses(), (Poses{shift(0, 0), shift(0, 30), shift(0, 60)}));
     EXPECT_EQ(even.translationUncertainties(), Doubles(3, 1.0));
     EXPECT_EQ(even.rotationUncertainties(), Radians(3, xcRadian(0.1)));
     EXPECT_EQ(even.lines()[2], l0);
-    EXPECT_EQ(even.name(), "even");
 
     // Non-const handles build the same arrangement; null lines are not checked.
     xcOCLineArrangement::MutableLines mut{xcPtrHandle<xcOCLine>(new xcOCLine(*l0))};
@@ -55,49 +49,39 @@ TEST(OCLineArrangement, ConstructorsAndTheirChecks) {
     const char* t = "Line translation uncertainty must be >= 0";
     const char* r = "Line rotation uncertainty must be >= 0";
     const char* count = "The number of line poses does not match the number of lines.";
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(Lines{l0}, shift(0, 1), -1, xcRadian(-1), ""); }, t, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(Lines{l0}, shift(0, 1), 0, xcRadian(nan), ""); }, r, kBadParams);
-    // Pose list: the two uncertainties, then the count.
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(Lines{l0}, Poses{}, nan, xcRadian(0), ""); }, t, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(Lines{l0}, Poses{}, 0, xcRadian(-1), ""); }, r, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(Lines{l0}, Poses{}, 0, xcRadian(0), ""); }, count, kBadParams);
+    const Lines one{l0}, two{l0, l1};
+    const Radians rBad{xcRadian(0), xcRadian(-1)}, r1Bad{xcRadian(-1), xcRadian(0)};
+    // Evenly spaced and pose list: the two uncertainties, then the count. Full: the counts
+    // first, then line by line.
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { xcOCLineArrangement(one, shift(0, 1), -1, xcRadian(-1), ""); }, t},
+         {[&] { xcOCLineArrangement(one, shift(0, 1), 0, xcRadian(nan), ""); }, r},
+         {[&] { xcOCLineArrangement(one, Poses{}, nan, xcRadian(0), ""); }, t},
+         {[&] { xcOCLineArrangement(one, Poses{}, 0, xcRadian(-1), ""); }, r},
+         {[&] { xcOCLineArrangement(one, Poses{}, 0, xcRadian(0), ""); }, count},
+         {[&] { xcOCLineArrangement(two, Poses(1), Doubles{-1}, Radians{}, ""); }, count},
+         {[&] { xcOCLineArrangement(two, Poses(2), Doubles{-1}, Radians{}, ""); },
+          "The number of translation uncertainties does not match the number of lines."},
+         {[&] {
+              xcOCLineArrangement(two, Poses(2), Doubles{-1, 0}, Radians{}, "");
+          },
+          "The number of rotation uncertainties does not match the number of lines."},
+         // The second line's negative translation uncertainty, with the spelling as it stands.
+         {[&] {
+              xcOCLineArrangement(two, Poses(2), Doubles{0, -1}, rBad, "");
+          },
+          "Line position uncertaintiesp must be >= 0"},
+         {[&] {
+              xcOCLineArrangement(two, Poses(2), Doubles{0, 0}, r1Bad, "");
+          },
+          "Line rotation uncertainties must be >= 0"}},
+        kBadParams);
     const xcOCLineArrangement listed(mut, Poses{shift(5, 5)}, 2, xcRadian(0.5), "listed");
-    EXPECT_EQ(listed.linePoses(), Poses{shift(5, 5)});
     EXPECT_EQ(listed.translationUncertainties(), Doubles{2});
-
-    // Full: the counts first, then line by line.
-    const Lines two{l0, l1};
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(two, Poses(1), Doubles{-1}, Radians{}, ""); }, count, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { xcOCLineArrangement(two, Poses(2), Doubles{-1}, Radians{}, ""); },
-        "The number of translation uncertainties does not match the number of lines.", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            xcOCLineArrangement(two, Poses(2), Doubles{-1, 0}, Radians{}, "");
-        },
-        "The number of rotation uncertainties does not match the number of lines.", kBadParams);
-    // The second line's negative translation uncertainty, with the spelling as it stands.
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            xcOCLineArrangement(two, Poses(2), Doubles{0, -1}, Radians{xcRadian(0), xcRadian(-1)},
-                                "");
-        },
-        "Line position uncertaintiesp must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            xcOCLineArrangement(two, Poses(2), Doubles{0, 0}, Radians{xcRadian(-1), xcRadian(0)},
-                                "");
-        },
-        "Line rotation uncertainties must be >= 0", kBadParams);
-    const xcOCLineArrangement full(xcOCLineArrangement::MutableLines{}, Poses{}, Doubles{},
-                                   Radians{}, "empty");
-    EXPECT_EQ(full.numLines(), 0);
+    EXPECT_EQ(xcOCLineArrangement(xcOCLineArrangement::MutableLines{}, Poses{}, Doubles{},
+                                  Radians{}, "empty")
+                  .numLines(),
+              0);
 }
 
 TEST(OCLineArrangement, EncloseRectPlacesEveryLine) {
@@ -138,25 +122,22 @@ TEST(OCLineArrangement, EncloseRectPlacesEveryLine) {
 }
 
 TEST(OCLineArrangement, EqualityComparesLinesByValue) {
-    const xcOCLineArrangement a(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(0), "a");
-    EXPECT_EQ(
-        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(0), "a"));
-    EXPECT_NE(a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2), "x")}, shift(0, 30), 1,
-                                     xcRadian(0), "a"));
-    EXPECT_NE(a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, Poses{shift(0, 1)}, 1,
-                                     xcRadian(0), "a"));
-    EXPECT_NE(
-        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 2, xcRadian(0), "a"));
-    EXPECT_NE(
-        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(1), "a"));
-    EXPECT_NE(
-        a, xcOCLineArrangement(Lines{twoChars(alphabetOf(2))}, shift(0, 30), 1, xcRadian(0), "b"));
-    EXPECT_NE(a, xcOCLineArrangement());
-    const xcOCLineArrangement withNull(Lines{LineHandle()}, shift(0, 30), 1, xcRadian(0), "a");
-    EXPECT_EQ(withNull,
-              xcOCLineArrangement(Lines{LineHandle()}, shift(0, 30), 1, xcRadian(0), "a"));
-    EXPECT_NE(withNull, a);
-    EXPECT_NE(a, withNull);
+    const auto arr = [](const std::string& lineName, const Poses& p, double t, double r,
+                        const std::string& name, bool nullLine = false) {
+        const Lines lines{nullLine ? LineHandle() : twoChars(alphabetOf(2), lineName)};
+        return xcOCLineArrangement(lines, p, Doubles{t}, Radians{xcRadian(r)}, name);
+    };
+    const Poses p{shift(0, 0)};
+    const xcOCLineArrangement a = arr("line", p, 1, 0, "a");
+    EXPECT_EQ(a, arr("line", p, 1, 0, "a"));
+    for (const xcOCLineArrangement& o :
+         {arr("x", p, 1, 0, "a"), arr("line", Poses{shift(0, 1)}, 1, 0, "a"),
+          arr("line", p, 2, 0, "a"), arr("line", p, 1, 1, "a"), arr("line", p, 1, 0, "b"),
+          xcOCLineArrangement(), arr("", p, 1, 0, "a", true)}) {
+        EXPECT_NE(a, o);
+        EXPECT_NE(o, a);
+    }
+    EXPECT_EQ(arr("", p, 1, 0, "a", true), arr("", p, 1, 0, "a", true));
 }
 
 TEST(OCLineArrangement, ArchiveLayoutAndSharing) {
@@ -185,21 +166,13 @@ TEST(OCLineArrangement, ArchiveLayoutAndSharing) {
     EXPECT_EQ(tail.u32(), 1u);
     EXPECT_EQ(tail.u8(), 0); // line poses
     EXPECT_EQ(tail.u32(), 3u);
-    for (double y : {0.0, 30.0, 60.0}) {
-        EXPECT_EQ(tail.f64(), 0.0);
-        EXPECT_EQ(tail.f64(), 0.0);
-        EXPECT_EQ(tail.f64(), y);
+    for (double v : {0.0, 0.0, 0.0, 0.0, 0.0, 30.0, 0.0, 0.0, 60.0}) EXPECT_EQ(tail.f64(), v);
+    // translation uncertainties, then rotation uncertainties as doubles
+    for (const Doubles& d : {Doubles{1, 2, 3}, Doubles{0.5, 0.25, 0}}) {
+        EXPECT_EQ(tail.u8(), 0);
+        EXPECT_EQ(tail.u32(), 3u);
+        for (double v : d) EXPECT_EQ(tail.f64(), v);
     }
-    for (double v : {1.0, 2.0, 3.0}) { // translation uncertainties
-        if (v == 1.0) {
-            EXPECT_EQ(tail.u8(), 0);
-            EXPECT_EQ(tail.u32(), 3u);
-        }
-        EXPECT_EQ(tail.f64(), v);
-    }
-    EXPECT_EQ(tail.u8(), 0); // rotation uncertainties, radians as doubles
-    EXPECT_EQ(tail.u32(), 3u);
-    for (double v : {0.5, 0.25, 0.0}) EXPECT_EQ(tail.f64(), v);
     EXPECT_EQ(tail.str(), "arr");
     EXPECT_TRUE(tail.atEnd());
 

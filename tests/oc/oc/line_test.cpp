@@ -16,6 +16,7 @@ namespace {
 const char* const kNullAlphabet = "Alphabet must point to a valid object.";
 const char* const kScale = "Character scale factors must be > 0";
 const char* const kKeys = "A key in the set sequence is not available in the supplied alphabet.";
+const char* const kPoseCount = "Number of character poses does not match the number of key sets.";
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 using KeySets = std::vector<xcOCKeySet>;
@@ -43,145 +44,99 @@ xc2Rigid shift(double x, double y) {
 } // namespace
 
 TEST(OCLine, EvenlySpacedAndPoseListConstructors) {
-    const xcOCLine def;
-    EXPECT_EQ(def.numPositions(), 0);
-    ASSERT_FALSE(def.alphabet().isNull());
-    EXPECT_EQ(*def.alphabet(), xcOCAlphabet());
-
+    ASSERT_FALSE(xcOCLine().alphabet().isNull());
     const AlphabetHandle abc = letters();
     const xcOCLine even(keySets({10, 20, 30}), abc, shift(10, 0), 1.5, 2.0, xcRadian(0.1), 0.2,
                         "even");
-    ASSERT_EQ(even.numPositions(), 3);
     EXPECT_EQ(even.charPoses(), (Poses{shift(0, 0), shift(10, 0), shift(20, 0)}));
     EXPECT_EQ(even.charScales(), Doubles(3, 1.5));
     EXPECT_EQ(even.translationUncertainties(), Doubles(3, 2.0));
     EXPECT_EQ(even.rotationUncertainties(), Radians(3, xcRadian(0.1)));
     EXPECT_EQ(even.scaleUncertainties(), Doubles(3, 0.2));
-    EXPECT_EQ(even.name(), "even");
-    EXPECT_EQ(even.alphabet(), abc);
-
     // Pose k is the pitch applied k times.
     const xc2Rigid pitch(xcRadian(0.5), xcVector<2>(3, 1));
-    const xcOCLine turned(keySets({10, 20, 30}), abc, pitch, 1, 0, xcRadian(0), 0, "");
-    EXPECT_EQ(turned.charPoses()[2], pitch * pitch);
-
+    EXPECT_EQ(xcOCLine(keySets({10, 20, 30}), abc, pitch, 1, 0, xcRadian(0), 0, "").charPoses()[2],
+              pitch * pitch);
     const xcOCLine listed(keySets({10, 20}), abc, Poses{shift(0, 0), shift(7, 1)}, 2.0, 1.0,
                           xcRadian(0.2), 0.3, "listed");
-    EXPECT_EQ(listed.charPoses(), (Poses{shift(0, 0), shift(7, 1)}));
-    EXPECT_EQ(listed.charScales(), Doubles(2, 2.0));
     EXPECT_EQ(listed.rotationUncertainties(), Radians(2, xcRadian(0.2)));
 
-    // Evenly spaced checks, in order.
+    // Both constructors check in order; the pose count comes before the scale.
     const AlphabetHandle none;
-    const auto even1 = [&](const AlphabetHandle& a, KeySets ks, double scale, double t, double r,
-                           double s) {
-        xcOCLine(ks, a, shift(10, 0), scale, t, xcRadian(r), s, "");
+    const KeySets bad = keySets({99});
+    const auto ev = [&](const AlphabetHandle& a, double sc, double t, double r, double s) {
+        xcOCLine(bad, a, shift(10, 0), sc, t, xcRadian(r), s, "");
     };
-    expectThrow<xcOCDefs::BadParams>([&] { even1(none, keySets({99}), 0, -1, -1, -1); },
-                                     kNullAlphabet, kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { even1(abc, keySets({99}), 0, -1, -1, -1); }, kScale,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { even1(abc, keySets({99}), kNaN, 0, 0, 0); }, kScale,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { even1(abc, keySets({99}), 1, -1, -1, -1); },
-                                     "Character translation uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { even1(abc, keySets({99}), 1, 0, kNaN, -1); },
-                                     "Character rotation uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { even1(abc, keySets({99}), 1, 0, 0, -1); },
-                                     "Character scale uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadKey>([&] { even1(abc, keySets({99}), 1, 0, 0, 0); }, kKeys, kBadKey);
+    const auto li = [&](const AlphabetHandle& a, Poses p, double sc, double t, double r, double s) {
+        xcOCLine(bad, a, p, sc, t, xcRadian(r), s, "");
+    };
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { ev(none, 0, -1, -1, -1); }, kNullAlphabet},
+         {[&] { ev(abc, 0, -1, -1, -1); }, kScale},
+         {[&] { ev(abc, kNaN, 0, 0, 0); }, kScale},
+         {[&] { ev(abc, 1, -1, -1, -1); }, "Character translation uncertainty must be >= 0"},
+         {[&] { ev(abc, 1, 0, kNaN, -1); }, "Character rotation uncertainty must be >= 0"},
+         {[&] { ev(abc, 1, 0, 0, -1); }, "Character scale uncertainty must be >= 0"},
+         {[&] { li(none, Poses{}, 0, -1, -1, -1); }, kNullAlphabet},
+         {[&] { li(abc, Poses{}, 0, -1, -1, -1); }, kPoseCount},
+         {[&] { li(abc, Poses(1), -2, -1, -1, -1); }, kScale},
+         {[&] { li(abc, Poses(1), 1, -1, -1, -1); }, "Character position uncertainty must be >= 0"},
+         {[&] { li(abc, Poses(1), 1, 0, -1, -1); }, "Character angular uncertainty must be >= 0"},
+         {[&] { li(abc, Poses(1), 1, 0, 0, -1); }, "Character scale uncertainty must be >= 0"}},
+        kBadParams);
     // Every possible key counts, not only the current one.
-    expectThrow<xcOCDefs::BadKey>(
-        [&] {
-            even1(abc, KeySets{xcOCKeySet({10, 99}, 0)}, 1, 0, 0, 0);
-        },
-        kKeys, kBadKey);
-
-    // Pose-list checks, in order: the pose count comes before the scale.
-    const auto listed1 = [&](const AlphabetHandle& a, KeySets ks, Poses p, double scale, double t,
-                             double r,
-                             double s) { xcOCLine(ks, a, p, scale, t, xcRadian(r), s, ""); };
-    expectThrow<xcOCDefs::BadParams>([&] { listed1(none, keySets({99}), Poses{}, 0, -1, -1, -1); },
-                                     kNullAlphabet, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { listed1(abc, keySets({99}), Poses{}, 0, -1, -1, -1); },
-        "Number of character poses does not match the number of key sets.", kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { listed1(abc, keySets({99}), Poses(1), -2, -1, -1, -1); },
-                                     kScale, kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { listed1(abc, keySets({99}), Poses(1), 1, -1, -1, -1); },
-                                     "Character position uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { listed1(abc, keySets({99}), Poses(1), 1, 0, -1, -1); },
-                                     "Character angular uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { listed1(abc, keySets({99}), Poses(1), 1, 0, 0, -1); },
-                                     "Character scale uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadKey>([&] { listed1(abc, keySets({99}), Poses(1), 1, 0, 0, 0); }, kKeys,
-                                  kBadKey);
+    expectThrows<xcOCDefs::BadKey>(
+        {{[&] { ev(abc, 1, 0, 0, 0); }, kKeys},
+         {[&] { li(abc, Poses(1), 1, 0, 0, 0); }, kKeys},
+         {[&] {
+              xcOCLine({xcOCKeySet({10, 99}, 0)}, abc, shift(1, 0), 1, 0, xcRadian(0), 0, "");
+          },
+          kKeys}},
+        kBadKey);
 }
 
 TEST(OCLine, FullConstructorChecksEveryCountBeforeAnyValue) {
     const AlphabetHandle abc = letters();
     const KeySets four = keySets({10, 20, 30, 40});
     const Poses p4(4);
-    const Doubles one4(4, 1.0), zero4(4, 0.0);
+    const Doubles one4(4, 1.0), zero4(4, 0.0), bad{1, 0, 1, 1};
     const Radians r4(4);
     const auto full = [&](const AlphabetHandle& a, const Poses& p, const Doubles& s,
                           const Doubles& t, const Radians& r,
                           const Doubles& su) { xcOCLine(four, a, p, s, t, r, su, ""); };
-    expectThrow<xcOCDefs::BadParams>([&] { full(AlphabetHandle(), Poses(), {}, {}, {}, {}); },
-                                     kNullAlphabet, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { full(abc, Poses(3), {}, {}, {}, {}); },
-        "Number of character poses does not match the number of key sets.", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { full(abc, p4, {}, {}, {}, {}); },
-        "Number of character scales does not match the number of key sets.", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { full(abc, p4, one4, {}, {}, {}); },
-        "Number of translation uncertainties does not match the number of key sets.", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { full(abc, p4, one4, zero4, {}, {}); },
-        "Number of rotation uncertainties does not match the number of key sets.", kBadParams);
-    // Four key sets and three scale uncertainties: the count message, although a scale is bad.
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            full(abc, p4, {1, 0, 1, 1}, zero4, r4, Doubles(3));
-        },
-        "Number of scale uncertainties does not match the number of key sets.", kBadParams);
-    // Then position by position: position 0's rotation before position 1's scale.
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            full(abc, p4, {1, 0, 1, 1}, zero4, {xcRadian(-1), xcRadian(), xcRadian(), xcRadian()},
-                 zero4);
-        },
-        "Character rotation uncertainties must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            full(abc, p4, {1, 0, 1, 1}, zero4, r4, zero4);
-        },
-        kScale, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            full(abc, p4, one4, {0, 0, kNaN, 0}, r4, zero4);
-        },
-        "Character translation uncertainties must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] {
-            full(abc, p4, one4, zero4, r4, {0, 0, 0, -1});
-        },
-        "Character scale uncertainties must be >= 0", kBadParams);
+    const Radians r0bad{xcRadian(-1), xcRadian(), xcRadian(), xcRadian()};
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { full(AlphabetHandle(), Poses(), {}, {}, {}, {}); }, kNullAlphabet},
+         {[&] { full(abc, Poses(3), {}, {}, {}, {}); }, kPoseCount},
+         {[&] { full(abc, p4, {}, {}, {}, {}); },
+          "Number of character scales does not match the number of key sets."},
+         {[&] { full(abc, p4, one4, {}, {}, {}); },
+          "Number of translation uncertainties does not match the number of key sets."},
+         {[&] { full(abc, p4, one4, zero4, {}, {}); },
+          "Number of rotation uncertainties does not match the number of key sets."},
+         // Three scale uncertainties: the count message, although a scale is bad.
+         {[&] { full(abc, p4, bad, zero4, r4, Doubles(3)); },
+          "Number of scale uncertainties does not match the number of key sets."},
+         // Then position by position: position 0's rotation before position 1's scale.
+         {[&] { full(abc, p4, bad, zero4, r0bad, zero4); },
+          "Character rotation uncertainties must be >= 0"},
+         {[&] { full(abc, p4, bad, zero4, r4, zero4); }, kScale},
+         {[&] {
+              full(abc, p4, one4, {0, 0, kNaN, 0}, r4, zero4);
+          },
+          "Character translation uncertainties must be >= 0"},
+         {[&] {
+              full(abc, p4, one4, zero4, r4, {0, 0, 0, -1});
+          },
+          "Character scale uncertainties must be >= 0"}},
+        kBadParams);
     expectThrow<xcOCDefs::BadKey>(
         [&] {
             xcOCLine(keySets({10, 20, 30, 50}), abc, p4, one4, zero4, r4, zero4, "");
         },
         kKeys, kBadKey);
-
-    const xcOCLine ok(four, abc, {shift(0, 0), shift(1, 0), shift(2, 0), shift(3, 0)}, {1, 2, 3, 4},
-                      {0, 1, 2, 3}, {xcRadian(0), xcRadian(1), xcRadian(2), xcRadian(3)},
-                      {0.5, 0, 0, 0}, "full");
-    EXPECT_EQ(ok.charScales(), (Doubles{1, 2, 3, 4}));
+    const xcOCLine ok(four, abc, p4, {1, 2, 3, 4}, {0, 1, 2, 3}, r4, {0.5, 0, 0, 0}, "full");
     EXPECT_EQ(ok.translationUncertainties(), (Doubles{0, 1, 2, 3}));
-    EXPECT_EQ(ok.rotationUncertainties()[3], xcRadian(3));
-    EXPECT_EQ(ok.scaleUncertainties()[0], 0.5);
 }
 
 TEST(OCLine, PositionQueries) {
@@ -190,23 +145,14 @@ TEST(OCLine, PositionQueries) {
     sets.push_back(xcOCKeySet({10, 20, 30}, std::vector<long>{2, 0}));
     const xcOCLine line(sets, abc, shift(10, 0), 1, 0, xcRadian(0), 0, "");
     EXPECT_TRUE(line.isWildcard(0));
-    EXPECT_FALSE(line.isWildcard(1));
-    for (long bad : {-1L, line.numPositions()}) {
-        expectThrow<xcOCDefs::BadIndex>([&] { line.isWildcard(bad); }, "Invalid position index.",
-                                        kBadIndex);
-        expectThrow<xcOCDefs::BadIndex>([&] { line.character(bad); }, "Invalid position index.",
-                                        kBadIndex);
-        expectThrow<xcOCDefs::BadIndex>([&] { line.characters(bad); }, "Invalid position index.",
-                                        kBadIndex);
-    }
-    expectThrow<xcOCDefs::BadIndex>([&] { line.character(0); },
-                                    "The specified position contains a wildcard character.",
-                                    kBadIndex);
-    expectThrow<xcOCDefs::BadIndex>([&] { line.characters(0); },
-                                    "The specified position contains a wildcard character.",
-                                    kBadIndex);
-    EXPECT_EQ(line.character(2)->key(), 20);
-    EXPECT_EQ(line.character(3)->key(), 30);
+    const char* wild = "The specified position contains a wildcard character.";
+    const char* pos = "Invalid position index.";
+    expectThrows<xcOCDefs::BadIndex>({{[&] { line.isWildcard(-1); }, pos},
+                                      {[&] { line.character(4); }, pos},
+                                      {[&] { line.characters(-1); }, pos},
+                                      {[&] { line.character(0); }, wild},
+                                      {[&] { line.characters(0); }, wild}},
+                                     kBadIndex);
     const std::vector<ModelHandle> both = line.characters(3);
     ASSERT_EQ(both.size(), 2u);
     EXPECT_EQ(both[0]->key(), 30);
@@ -226,36 +172,31 @@ TEST(OCLine, PositionQueries) {
     const xcXform<2> I;
     expectThrow<xcOCDefs::BadIndex>([&] { empty.encloseRect(I, I, I, 0, xcRadian(0), 0, false); },
                                     noCurrent, kBadIndex);
-    EXPECT_EQ(xcOCLine(keySets({-1, 40, 20}), abc, shift(10, 0), 1, 0, xcRadian(0), 0, "")
-                  .numNormalChars(),
-              1);
 }
 
 TEST(OCLine, EncloseRectAddsEachLevelsUncertainty) {
     const AlphabetHandle abc = letters();
     const xcXform<2> I;
+    // Wild cards place nothing, even with a b that cannot be inverted.
     const xcOCLine wild(keySets({-1, -1}), abc, shift(20, 0), 1, 5, xcRadian(1), 1, "");
-    EXPECT_EQ(wild.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect());
-    // Even with a b that cannot be inverted: nothing is placed.
     EXPECT_EQ(
         wild.encloseRect(I, xcXform<2>(xcMatrix<2>(0, 0, 0, 0), {}), I, 0, xcRadian(0), 0, false),
         xcRect());
 
     // Two 10 x 12 characters, 20 apart: x from 0 to 30.
+    const auto box = [&](double scale, double charT, double callerT = 0) {
+        return xcOCLine(keySets({10, 20}), abc, shift(20, 0), scale, charT, xcRadian(0), 0, "")
+            .encloseRect(I, I, I, callerT, xcRadian(0), 0, false);
+    };
+    EXPECT_EQ(box(1, 0), xcRect(0, 0, 30, 12));
+    EXPECT_EQ(box(1, 0, 1), xcRect(-1, -1, 32, 14)); // the caller's uncertainty widens the whole
+    EXPECT_EQ(box(2, 0), xcRect(0, 0, 40, 24));      // scaled about each character's own origin
+    EXPECT_EQ(box(1, 2), xcRect(-2, -2, 34, 16));    // the characters' own uncertainty
     const xcOCLine two(keySets({10, 20}), abc, shift(20, 0), 1, 0, xcRadian(0), 0, "");
-    EXPECT_EQ(two.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect(0, 0, 30, 12));
-    // The caller's translation uncertainty widens the whole.
-    EXPECT_EQ(two.encloseRect(I, I, I, 1, xcRadian(0), 0, false), xcRect(-1, -1, 32, 14));
     // a places the line; c maps into the image's pels (here a client-from-image shift).
     EXPECT_EQ(two.encloseRect(xcXform<2>::translation({100, 50}), I,
                               xcXform<2>::translation({90, 40}), 0, xcRadian(0), 0, false),
               xcRect(10, 10, 30, 12));
-    // The character scale scales each character about its own origin.
-    const xcOCLine big(keySets({10, 20}), abc, shift(20, 0), 2, 0, xcRadian(0), 0, "");
-    EXPECT_EQ(big.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect(0, 0, 40, 24));
-    // The characters' own translation uncertainty widens each character.
-    const xcOCLine loose(keySets({10, 20}), abc, shift(20, 0), 1, 2, xcRadian(0), 0, "");
-    EXPECT_EQ(loose.encloseRect(I, I, I, 0, xcRadian(0), 0, false), xcRect(-2, -2, 34, 16));
     // A character's turn about its own origin by up to a quarter turn either way: the corner
     // (10, 12) reaches x = -12 at +90 degrees and y = -10 at -90 degrees, and its circle reaches
     // both positive axes.
@@ -268,13 +209,14 @@ TEST(OCLine, EncloseRectAddsEachLevelsUncertainty) {
     EXPECT_NEAR(t.x() + t.width(), d, 1e-9);
     EXPECT_NEAR(t.y() + t.height(), d, 1e-9);
 
-    expectThrow<xcOCDefs::BadParams>([&] { two.encloseRect(I, I, I, -1, xcRadian(-1), -1, false); },
-                                     "Translation uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { two.encloseRect(I, I, I, 0, xcRadian(kNaN), -1, false); },
-        "Rotation uncertainty must be >= 0", kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { two.encloseRect(I, I, I, 0, xcRadian(0), kNaN, false); },
-                                     "Scale uncertainty must be >= 0", kBadParams);
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { two.encloseRect(I, I, I, -1, xcRadian(-1), -1, false); },
+          "Translation uncertainty must be >= 0"},
+         {[&] { two.encloseRect(I, I, I, 0, xcRadian(kNaN), -1, false); },
+          "Rotation uncertainty must be >= 0"},
+         {[&] { two.encloseRect(I, I, I, 0, xcRadian(0), kNaN, false); },
+          "Scale uncertainty must be >= 0"}},
+        kBadParams);
     // Confusable characters need a compiled alphabet, once another model is looked at.
     expectThrow<xcOCDefs::NotCompiled>([&] { two.encloseRect(I, I, I, 0, xcRadian(0), 0, true); },
                                        "", kNotCompiled);
@@ -299,19 +241,21 @@ TEST(OCLine, EncloseRectWithConfusableCharacters) {
 }
 
 TEST(OCLine, EqualityComparesAlphabetsByValue) {
-    const xcOCLine a(keySets({10, 20}), letters(), shift(20, 0), 1, 0, xcRadian(0), 0, "l");
-    const xcOCLine b(keySets({10, 20}), letters(), shift(20, 0), 1, 0, xcRadian(0), 0, "l");
+    const auto line = [](KeySets ks, double pitch, double rot, const std::string& name,
+                         AlphabetHandle abc = letters()) {
+        return xcOCLine(ks, abc, shift(pitch, 0), 1, 0, xcRadian(rot), 0, name);
+    };
+    const xcOCLine a = line(keySets({10, 20}), 20, 0, "l");
+    const xcOCLine b = line(keySets({10, 20}), 20, 0, "l");
     EXPECT_NE(a.alphabet(), b.alphabet());
     EXPECT_EQ(a, b);
-    EXPECT_NE(a, xcOCLine(keySets({10, 20}), letters(), shift(20, 0), 1, 0, xcRadian(0), 0, "m"));
-    EXPECT_NE(a, xcOCLine(keySets({10, 30}), letters(), shift(20, 0), 1, 0, xcRadian(0), 0, "l"));
-    EXPECT_NE(a, xcOCLine(keySets({10, 20}), letters(), shift(21, 0), 1, 0, xcRadian(0), 0, "l"));
-    EXPECT_NE(a,
-              xcOCLine(keySets({10, 20}), letters(), shift(20, 0), 1, 0, xcRadian(1e-12), 0, "l"));
-    EXPECT_NE(a, xcOCLine(keySets({10}), letters(), shift(20, 0), 1, 0, xcRadian(0), 0, "l"));
     const xcPtrHandle<xcOCAlphabet> renamed(new xcOCAlphabet(*letters()));
     renamed->name("other");
-    EXPECT_NE(a, xcOCLine(keySets({10, 20}), renamed, shift(20, 0), 1, 0, xcRadian(0), 0, "l"));
+    for (const xcOCLine& o :
+         {line(keySets({10, 20}), 20, 0, "m"), line(keySets({10, 30}), 20, 0, "l"),
+          line(keySets({10, 20}), 21, 0, "l"), line(keySets({10, 20}), 20, 1e-12, "l"),
+          line(keySets({10}), 20, 0, "l"), line(keySets({10, 20}), 20, 0, "l", renamed)})
+        EXPECT_NE(a, o);
 }
 
 TEST(OCLine, ArchiveLayoutRoundTripAndDamage) {
@@ -329,12 +273,6 @@ TEST(OCLine, ArchiveLayoutRoundTripAndDamage) {
     // alphabet: a new framed object
     EXPECT_EQ(r.u8(), 1);
     EXPECT_EQ(r.str(), "xcOCAlphabet");
-    EXPECT_EQ(r.u8(), 1);
-    EXPECT_EQ(r.str(), "abc");
-    EXPECT_EQ(r.f64(), 0.5);
-    EXPECT_EQ(r.u8(), 0);
-    const std::uint32_t numModels = r.u32();
-    EXPECT_EQ(numModels, 4u);
     // Skip the models, the compiled flag and the matrix; find the poses after them.
     xcMemoryArchive skipper(bytes);
     {
@@ -348,9 +286,7 @@ TEST(OCLine, ArchiveLayoutRoundTripAndDamage) {
     Reader tail(rest);
     EXPECT_EQ(tail.u8(), 0); // poses
     EXPECT_EQ(tail.u32(), 1u);
-    EXPECT_EQ(tail.f64(), 0.5);
-    EXPECT_EQ(tail.f64(), 3.0);
-    EXPECT_EQ(tail.f64(), 4.0);
+    for (double v : {0.5, 3.0, 4.0}) EXPECT_EQ(tail.f64(), v);
     for (double v : {2.0, 1.5, 0.25, 0.125}) { // scales, translation, rotation, scale unc.
         EXPECT_EQ(tail.u8(), 0);
         EXPECT_EQ(tail.u32(), 1u);
