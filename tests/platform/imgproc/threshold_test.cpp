@@ -11,6 +11,7 @@
 namespace {
 
 using Image = xcPelBuffer<unsigned char>;
+using R = xcThresholdResult;
 
 // An image of the given window whose pels take the listed values in row-major order, repeating.
 Image withValues(const xcPelRect& win, const std::vector<int>& values) {
@@ -24,61 +25,39 @@ Image withValues(const xcPelRect& win, const std::vector<int>& values) {
 
 } // namespace
 
-TEST(ThresholdResult, ChecksItsValues) {
-    xcThresholdResult r;
-    EXPECT_EQ(r.threshold(), 0);
-    EXPECT_EQ(r.score(), 0.0);
-    r.threshold(256);
-    r.score(1.0);
-    EXPECT_THROW(r.threshold(257), xcImgProcDefs::BadParams);
-    EXPECT_THROW(r.threshold(-1), xcImgProcDefs::BadParams);
-    EXPECT_THROW(r.score(1.0000001), xcImgProcDefs::BadParams);
-    EXPECT_THROW(r.score(NAN), xcImgProcDefs::BadParams);
-    EXPECT_EQ(r, xcThresholdResult(256, 1.0));
-}
-
-TEST(ThresholdWGV, TwoLevelsSplitHalfwayWithFullScore) {
-    const auto r = xfThresholdWGV(withValues(xcPelRect(3, 4, 10, 7), {0, 255, 255}));
-    EXPECT_EQ(r.threshold(), 128);
-    EXPECT_DOUBLE_EQ(r.score(), 1.0);
-    // Any t in 51..150 separates 50 from 150 equally well: T = (51 + 150) / 2.
-    const auto s = xfThresholdWGV(withValues(xcPelRect(0, 0, 9, 9), {50, 150, 150, 150}));
-    EXPECT_EQ(s.threshold(), 100);
-    EXPECT_DOUBLE_EQ(s.score(), 1.0);
-}
-
-TEST(ThresholdWGV, UniformAndEmptyRegionsScoreZero) {
-    const auto r = xfThresholdWGV(withValues(xcPelRect(0, 0, 6, 5), {77}));
-    EXPECT_EQ(r.threshold(), 77);
-    EXPECT_EQ(r.score(), 0.0);
-    EXPECT_EQ(xfThresholdWGV(withValues(xcPelRect(0, 0, 6, 5), {0})).threshold(), 0);
-    EXPECT_EQ(xfThresholdWGV(withValues(xcPelRect(0, 0, 6, 5), {255})).threshold(), 255);
-    Image empty = withValues(xcPelRect(0, 0, 6, 5), {10, 200});
-    empty.window(xcPelRect(2, 2, 0, 3));
-    EXPECT_EQ(xfThresholdWGV(empty), xcThresholdResult(0, 0.0));
-}
-
-// Values 10, 10, 20, 200: t in 11..20 gives N^2 sigmaB^2 = (20 * 2 - 220 * 2)^2 / 4 = 40000,
-// t in 21..200 gives (40 - 600)^2 / 3 = 104533.3, so T = (21 + 200) / 2 = 110, and the score is
-// 104533.3 / (4 * 40600 - 240^2) = 104533.3 / 104800.
-TEST(ThresholdWGV, HandComputedThreeLevels) {
+// Two levels split halfway with full score (any t in 51..150 separates 50 from 150: T = 100).
+// Values 10, 10, 20, 200: t in 21..200 gives N^2 sigmaB^2 = (40 - 600)^2 / 3, the best, so
+// T = (21 + 200) / 2 = 110 and the score is that over 4 * 40600 - 240^2 = 104800.
+TEST(ThresholdWGV, HandComputedThresholdsAndFlatRegions) {
+    for (auto [values, t] : std::vector<std::pair<std::vector<int>, long>>{
+             {{0, 255, 255}, 128}, {{50, 150, 150, 150}, 100}}) {
+        const auto two = xfThresholdWGV(withValues(xcPelRect(3, 4, 10, 7), values));
+        EXPECT_EQ(two.threshold(), t);
+        EXPECT_DOUBLE_EQ(two.score(), 1.0);
+    }
     const auto r = xfThresholdWGV(withValues(xcPelRect(0, 0, 4, 1), {10, 10, 20, 200}));
     EXPECT_EQ(r.threshold(), 110);
     EXPECT_NEAR(r.score(), (560.0 * 560.0 / 3.0) / 104800.0, 1e-12);
+    for (int v : {0, 77, 255})
+        EXPECT_EQ(xfThresholdWGV(withValues(xcPelRect(0, 0, 6, 5), {v})), R(v, 0.0));
+    Image empty = withValues(xcPelRect(0, 0, 6, 5), {10, 200});
+    empty.window(xcPelRect(2, 2, 0, 3));
+    EXPECT_EQ(xfThresholdWGV(empty), R(0, 0.0));
+    R checked;
+    EXPECT_THROW(checked.threshold(257), xcImgProcDefs::BadParams);
+    EXPECT_THROW(checked.score(1.0000001), xcImgProcDefs::BadParams);
+    EXPECT_THROW(checked.score(NAN), xcImgProcDefs::BadParams);
+    EXPECT_EQ(checked, R());
 }
 
 // The mask (>= 128 cared for) is paired with the image by window position.
 TEST(ThresholdWGV, MaskSelectsThePelsThatCount) {
     const Image img = withValues(xcPelRect(5, 5, 8, 4), {0, 0, 0, 0, 255, 255, 255, 255});
     const Image left = withValues(xcPelRect(-3, 100, 8, 4), {128, 255, 200, 130, 127, 0, 1, 0});
-    const auto l = xfThresholdWGV(img, left);
-    EXPECT_EQ(l, xcThresholdResult(0, 0.0));
+    EXPECT_EQ(xfThresholdWGV(img, left), R(0, 0.0));
     const Image both = withValues(xcPelRect(0, 0, 8, 4), {128, 0, 0, 0, 0, 0, 0, 128});
     EXPECT_EQ(xfThresholdWGV(img, both).threshold(), 128);
-    EXPECT_EQ(xfThresholdWGV(img, Image()).threshold(), 128);
-    EXPECT_EQ(xfThresholdWGV(img, withValues(xcPelRect(0, 0, 8, 4), {0})),
-              xcThresholdResult(0, 0.0));
-
+    EXPECT_EQ(xfThresholdWGV(img, withValues(xcPelRect(0, 0, 8, 4), {0})), R(0, 0.0));
     try {
         xfThresholdWGV(img, withValues(xcPelRect(5, 5, 8, 5), {255}));
         FAIL() << "mask of another size accepted";

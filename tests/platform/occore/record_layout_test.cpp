@@ -1,4 +1,5 @@
 #include "occore/xoc_char.h"
+#include "occore/xoc_failure.h"
 #include "occore/xstd_string.h"
 
 #include <gtest/gtest.h>
@@ -46,15 +47,22 @@ TEST(RecordLayout, ConstructAndDestruct) {
     std::memset(&rec, 0xAB, sizeof rec);
     ASSERT_EQ(xoc_char_construct(&rec), 0);
     EXPECT_EQ(rec.key.characterCode, 0xF800u);
-    EXPECT_EQ(rec.key.fontID, -1);
-    EXPECT_EQ(rec.polarity, xoc_charPolarityUnknown);
-    EXPECT_EQ(rec.threshold, 128);
     EXPECT_EQ(rec.metrics.specifiedRects, 60u);
-    EXPECT_EQ(rec.metrics.fractionBits, 16);
     EXPECT_EQ(rec.name, nullptr);
     EXPECT_EQ(ximg_imageConst_isBound(&rec.image.base), 0);
+    // Clones are owned by the target: a second clone releases the first, null clears it.
+    ASSERT_EQ(xstd_string_cloneA("abc", &rec.description), 0);
+    ASSERT_EQ(xstd_string_cloneA("", &rec.description), 0);
+    EXPECT_STREQ(rec.description, "");
+    ASSERT_EQ(xstd_string_cloneA(nullptr, &rec.description), 0);
+    EXPECT_EQ(rec.description, nullptr);
+    EXPECT_EQ(xstd_string_cloneA("x", nullptr), XOC_FAIL_NULL_ARGUMENT);
+    const uint32_t codes[] = {0x41, 0x1F600, 0xFFFFFF80u, 0};
+    ASSERT_EQ(xstd_string_clone32(codes, &rec.name32), 0);
+    ASSERT_EQ(xstd_string_length32(rec.name32), 3u);
+    EXPECT_EQ(rec.name32[2], 0xFFFFFF80u);
     ASSERT_EQ(xstd_string_cloneA("x", &rec.description), 0);
-    EXPECT_EQ(xoc_char_destruct(&rec), 0); // releases the text (ASan counts leaks)
+    EXPECT_EQ(xoc_char_destruct(&rec), 0); // releases the texts (ASan counts leaks)
     EXPECT_EQ(rec.description, nullptr);
     EXPECT_EQ(xoc_char_destruct(&rec), 0); // twice is harmless
     EXPECT_LT(xoc_char_construct(nullptr), 0);
