@@ -9,92 +9,59 @@
 
 namespace {
 
-TEST(Color, NamedColoursAndRgb) {
-    EXPECT_EQ(xcColor(xcColor::eGreen), xcColor(0, 255, 0));
+TEST(GraphicProps, ColourNamesDescriptionsAndCheckedSetters) {
     EXPECT_EQ(xcColor(xcColor::eOrange), xcColor(255, 165, 0));
-    EXPECT_EQ(xcColor(xcColor::eYellow), xcColor(255, 255, 0));
-    EXPECT_EQ(xcColor(), xcColor(xcColor::eBlack));
-    EXPECT_EQ(xcColor(xcColor::eBlue).blue(), 255);
-    EXPECT_EQ(xcColor(xcColor::eGreen).name(), "green");
-    EXPECT_EQ(xcColor(xcColor::eOrange).name(), "orange");
     EXPECT_EQ(xcColor(128, 128, 128).name(), "grey");
     EXPECT_EQ(xcColor(1, 2, 3).name(), "rgb(1, 2, 3)");
-    EXPECT_NE(xcColor(xcColor::eRed), xcColor(xcColor::eMagenta));
-}
-
-TEST(GraphicProps, DefaultsAndCheckedSetters) {
-    const xcGraphicProps d;
-    EXPECT_EQ(d.color(), xcColor(xcColor::eRed));
-    EXPECT_EQ(d.penStyle(), eSolid);
-    EXPECT_EQ(d.penWidth(), 1);
-    EXPECT_EQ(d.describe(), "red, solid, width 1");
-    EXPECT_EQ(xcGraphicProps(xcColor::eGreen, eSolid, 2).describe(), "green, solid, width 2");
+    EXPECT_EQ(xcGraphicProps().describe(), "red, solid, width 1");
     EXPECT_EQ(xcGraphicProps(xcColor::eBlue, eDashDot).describe(), "blue, dash-dot, width 1");
 
     xcGraphicProps p(xcColor::eBlue, eDot, 3);
-    EXPECT_THROW(p.penWidth(0), xcDiagDefs::BadParams);
+    try {
+        p.penWidth(0);
+        FAIL();
+    } catch (const xcDiagDefs::BadParams& e) {
+        EXPECT_EQ(std::string(e.what()), "Pen width must be >= 1");
+    }
     EXPECT_THROW(p.penStyle(static_cast<xePenStyle>(5)), xcDiagDefs::BadParams);
     EXPECT_THROW(p.penStyle(static_cast<xePenStyle>(-1)), xcDiagDefs::BadParams);
     EXPECT_EQ(p, xcGraphicProps(xcColor::eBlue, eDot, 3));
     EXPECT_THROW(xcGraphicProps(xcColor::eRed, eSolid, -4), xcDiagDefs::BadParams);
-    try {
-        p.penWidth(0);
-    } catch (const xcDiagDefs::BadParams& e) {
-        EXPECT_EQ(std::string(e.what()), "Pen width must be >= 1");
-    }
 }
 
-TEST(Graphics, ShapesDescribeThemselves) {
+TEST(Graphics, ShapesDescribeThemselvesAndPointIconsCheckFirst) {
     const xcGraphicSimple seg(xcLineSeg(xcVector<2>(0, 0), xcVector<2>(5, 0.5)));
     EXPECT_EQ(seg.describe(), "line segment (0, 0) to (5, 0.5)");
-    EXPECT_NE(seg.get<xcLineSeg>(), nullptr);
     EXPECT_EQ(seg.get<xcCoordAxes>(), nullptr);
-    const xcGraphicSimple rect(xcAffineRectangle(xcRect(1, 2, 3, 4)));
-    EXPECT_EQ(rect.describe(), "affine rectangle Po (1, 2) Px (4, 2) Py (1, 6)");
-    const xcGraphicSimple arc(
-        xcEllipseArc2(xcVector<2>(10, 10), 5, 5, xcRadian(0), xcRadian(0), xcDegree(90)));
-    EXPECT_EQ(arc.describe(),
+    EXPECT_EQ(xcGraphicSimple(xcAffineRectangle(xcRect(1, 2, 3, 4))).describe(),
+              "affine rectangle Po (1, 2) Px (4, 2) Py (1, 6)");
+    EXPECT_EQ(xcGraphicSimple(
+                  xcEllipseArc2(xcVector<2>(10, 10), 5, 5, xcRadian(0), xcRadian(0), xcDegree(90)))
+                  .describe(),
               "ellipse arc centre (10, 10) radii 5, 5 rotation 0 deg start 0 deg span 90 deg");
-    const xcGraphicSimple axes(xcCoordAxes(xcXform<2>(), 3.0));
-    EXPECT_EQ(axes.describe(), "coordinate axes origin (0, 0) x end (3, 0) y end (0, 3)");
-    const xcGraphicRect filled(xcRect(1, 2, 3, 4), xcGraphicProps(xcColor::eOrange), true);
-    EXPECT_EQ(filled.describe(), "rectangle (1, 2, 3, 4), fill on");
-    const xcGraphicPointIcon icon(xcVector<2>(7, -1), xcGraphicProps(xcColor::eYellow),
-                                  xcGraphicPointIcon::eCross, 3);
+    EXPECT_EQ(xcGraphicRect(xcRect(1, 2, 3, 4), xcGraphicProps(xcColor::eOrange), true).describe(),
+              "rectangle (1, 2, 3, 4), fill on");
+    xcGraphicPointIcon icon(xcVector<2>(7, -1), xcGraphicProps(xcColor::eYellow),
+                            xcGraphicPointIcon::eCross, 3);
     EXPECT_EQ(icon.describe(), "point icon cross at (7, -1), size 3");
-}
-
-TEST(Graphics, PointIconChecksIconAndSize) {
-    xcGraphicPointIcon icon(xcVector<2>(1, 1));
-    EXPECT_EQ(icon.icon(), xcGraphicPointIcon::ePlus);
-    EXPECT_EQ(icon.sizePels(), 5);
     EXPECT_THROW(icon.sizePels(0), xcDiagDefs::BadParams);
     EXPECT_THROW(icon.icon(static_cast<xcGraphicPointIcon::Icon>(9)), xcDiagDefs::BadParams);
-    EXPECT_EQ(icon.sizePels(), 5);
-    EXPECT_EQ(icon.icon(), xcGraphicPointIcon::ePlus);
+    EXPECT_EQ(icon.describe(), "point icon cross at (7, -1), size 3");
     EXPECT_THROW(xcGraphicPointIcon(xcVector<2>(), {}, xcGraphicPointIcon::eSquare, -1),
                  xcDiagDefs::BadParams);
 }
 
-TEST(GraphicList, KeepsShapesAndPropsInOrder) {
+TEST(GraphicList, KeepsShapesInOrderAndRefusesBadIndexOrNull) {
     xcGraphicList list;
-    EXPECT_TRUE(list.empty());
-    const xcGraphicProps green(xcColor::eGreen, eSolid, 2);
-    const xcGraphicProps blue(xcColor::eBlue, eDash, 1);
+    const xcGraphicProps green(xcColor::eGreen, eSolid, 2), blue(xcColor::eBlue, eDash, 1);
     list.push(xcGraphicRect(xcRect(0, 0, 4, 4), green));
     list.push(xcGraphicSimple(xcLineSeg(xcVector<2>(0, 0), xcVector<2>(2, 0)), blue));
     list.push(std::make_unique<xcGraphicPointIcon>(xcVector<2>(1, 1), green));
     ASSERT_EQ(list.size(), 3);
-    EXPECT_EQ(list.at(0).props(), green);
     EXPECT_EQ(list.at(1).props(), blue);
-    ASSERT_NE(list.get<xcGraphicRect>(0), nullptr);
     EXPECT_EQ(list.get<xcGraphicRect>(0)->rect(), xcRect(0, 0, 4, 4));
     EXPECT_EQ(list.get<xcGraphicRect>(1), nullptr);
-    ASSERT_NE(list.get<xcGraphicSimple>(1), nullptr);
-    EXPECT_EQ(*list.get<xcGraphicSimple>(1)->get<xcLineSeg>(),
-              xcLineSeg(xcVector<2>(0, 0), xcVector<2>(2, 0)));
     EXPECT_NE(list.get<xcGraphicPointIcon>(2), nullptr);
-
     try {
         (void)list.at(3);
         FAIL();
@@ -113,26 +80,20 @@ TEST(GraphicList, CopiesAreDeepAndCompareByContent) {
     EXPECT_EQ(a, b);
     EXPECT_NE(&a.at(0), &b.at(0));
     b.push(xcGraphicRect(xcRect(1, 1, 2, 2)));
-    EXPECT_NE(a, b);
     EXPECT_EQ(a.size(), 1);
+    // Props, fill and kind of graphic each make lists differ.
     xcGraphicList c;
     c.push(xcGraphicRect(xcRect(1, 1, 2, 2), xcGraphicProps(xcColor::eOrange)));
-    EXPECT_NE(a, c); // props differ
+    EXPECT_NE(a, c);
     xcGraphicList d;
     d.push(xcGraphicRect(xcRect(1, 1, 2, 2), xcGraphicProps(xcColor::eGreen), true));
-    EXPECT_NE(a, d); // fill differs
-    c = a;
-    EXPECT_EQ(c, a);
-    c = c;
-    EXPECT_EQ(c.size(), 1);
-    xcGraphicList moved = std::move(c);
-    EXPECT_EQ(moved, a);
-    // Different kinds of graphic never compare equal.
+    EXPECT_NE(a, d);
     xcGraphicList e;
     e.push(xcGraphicSimple(xcAffineRectangle(xcRect(1, 1, 2, 2)), xcGraphicProps(xcColor::eGreen)));
     EXPECT_NE(a, e);
-    a.clear();
-    EXPECT_TRUE(a.empty());
+    c = a;
+    c = c;
+    EXPECT_EQ(c, a);
 }
 
 } // namespace

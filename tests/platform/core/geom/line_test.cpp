@@ -5,34 +5,23 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <numbers>
 #include <random>
 
 namespace {
 
 TEST(Line, NormalFormAngleIsTheDirection) {
-    // Direction 0, distance 1 along the left normal (0, 1): the line y = 1, running to +x.
-    const xcLine h(xcDegree(0), 1.0);
-    EXPECT_EQ(h.point(), xcVector<2>(0, 1));
-    EXPECT_EQ(h.direction(), xcVector<2>(1, 0));
-    EXPECT_EQ(h.normalDistance(), 1.0);
-    EXPECT_EQ(h.angleDeg().toDouble(), 0.0);
     // Direction 90 (running to +y), distance 2: the left normal is (-1, 0), so x = -2.
     const xcLine v(xcDegree(90), 2.0);
     EXPECT_TRUE(xfRealEq(v.point(), xcVector<2>(-2, 0), 1e-15));
     EXPECT_TRUE(xfRealEq(v.direction(), xcVector<2>(0, 1), 1e-15));
     EXPECT_TRUE(xfRealEq(v.normal(), xcVector<2>(-1, 0), 1e-15));
-    EXPECT_NEAR(v.angle().toDouble(), std::numbers::pi / 2, 1e-15);
-    EXPECT_NEAR(v.normalDistance(), 2.0, 1e-15);
+    EXPECT_EQ(xcLine(xcDegree(0), 1.0).point(), xcVector<2>(0, 1));
 }
 
-TEST(Line, OffsetDistanceAndProjection) {
+TEST(Line, OffsetDistanceAndProjectionDecomposeEveryPoint) {
     const xcLine l(xcVector<2>(1, 1), xcDegree(90));
-    // Along the direction from the point, and signed across along the left normal (-1, 0).
     EXPECT_NEAR(l.offset(xcVector<2>(5, 4)), 3.0, 1e-15);
-    EXPECT_NEAR(l.distanceAlong(xcVector<2>(5, 4)), 3.0, 1e-15);
     EXPECT_NEAR(l.distance(xcVector<2>(5, 4)), -4.0, 1e-15);
-    EXPECT_NEAR(l.distance(xcVector<2>(-1, 0)), 2.0, 1e-15);
     EXPECT_TRUE(xfRealEq(l.project(xcVector<2>(5, 4)), xcVector<2>(1, 4), 1e-15));
     EXPECT_TRUE(xfRealEq(l.pointAt(-2.0), xcVector<2>(1, -1), 1e-15));
 
@@ -42,37 +31,27 @@ TEST(Line, OffsetDistanceAndProjection) {
         const xcLine r(xcVector<2>(c(rng), c(rng)), xcDegree(ang(rng)));
         const xcVector<2> p(c(rng), c(rng));
         // p = point + offset * u + distance * n.
-        const xcVector<2> back =
-            r.point() + r.direction() * r.offset(p) + r.normal() * r.distance(p);
-        ASSERT_TRUE(xfRealEq(back, p, 1e-10));
+        ASSERT_TRUE(xfRealEq(r.point() + r.direction() * r.offset(p) + r.normal() * r.distance(p),
+                             p, 1e-10));
         ASSERT_NEAR(r.distance(r.project(p)), 0.0, 1e-10);
-        ASSERT_NEAR(r.offset(r.pointAt(7.5)), 7.5, 1e-10);
         // The normal form gives the same line back.
         const xcLine n(r.angleDeg(), r.normalDistance());
         ASSERT_NEAR(n.distance(r.point()), 0.0, 1e-10);
         ASSERT_TRUE(xfRealEq(n.direction(), r.direction(), 1e-12));
-        ASSERT_NEAR(n.point().len(), std::fabs(r.normalDistance()), 1e-10);
     }
 }
 
-TEST(Line, SettersAndThrough) {
+TEST(Line, ThroughAndSettersCheckBeforeTheyChange) {
     xcLine l = xcLine::through(xcVector<2>(1, 1), xcVector<2>(1, -4));
     EXPECT_NEAR(l.angleDeg().toDouble(), -90.0, 1e-12);
-    EXPECT_EQ(l.point(), xcVector<2>(1, 1));
     l.angleDeg(xcDegree(180));
     EXPECT_EQ(l.point(), xcVector<2>(1, 1));
-    EXPECT_TRUE(xfRealEq(l.direction(), xcVector<2>(-1, 0), 1e-15));
-    l.point(xcVector<2>(0, 3));
-    EXPECT_NEAR(l.distance(xcVector<2>(7, 3)), 0.0, 1e-15);
-    EXPECT_EQ(xcLine(), xcLine(xcVector<2>(), xcRadian(0)));
-
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const xcLine before = l;
     EXPECT_THROW(l.point(xcVector<2>(nan, 0)), xcGeomDefs::BadParams);
     EXPECT_THROW(l.angle(xcRadian(std::numeric_limits<double>::infinity())), xcGeomDefs::BadParams);
     EXPECT_EQ(l, before);
     EXPECT_THROW(xcLine(xcDegree(0), nan), xcGeomDefs::BadParams);
-    EXPECT_THROW(xcLine(xcVector<2>(), xcRadian(nan)), xcGeomDefs::BadParams);
     EXPECT_THROW(xcLine::through(xcVector<2>(2, 2), xcVector<2>(2, 2)), xcGeomDefs::BadParams);
     EXPECT_THROW(xcLine::through(xcVector<2>(-1e308, 0), xcVector<2>(1e308, 0)),
                  xcGeomDefs::BadParams);

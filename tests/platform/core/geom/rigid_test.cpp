@@ -5,27 +5,12 @@
 #include <numbers>
 #include <random>
 
-namespace {
-
-constexpr double kPi = std::numbers::pi;
-
-TEST(Rigid, MapsByRotationThenTranslation) {
+TEST(Rigid, MapsByRotationThenTranslationAndAgreesWithAffine) {
     const xc2Rigid r(xcDegree(90), xcVector<2>(10, 20));
     EXPECT_TRUE(xfRealEq(r.mapPoint(xcVector<2>(1, 0)), xcVector<2>(10, 21), 1e-14));
-    EXPECT_TRUE(xfRealEq(r * xcVector<2>(0, 1), xcVector<2>(9, 20), 1e-14));
-    EXPECT_EQ(xc2Rigid().mapPoint(xcVector<2>(3, 4)), xcVector<2>(3, 4));
-}
+    EXPECT_EQ(r.linear().trans(), xcVector<2>(10, 20));
 
-TEST(Rigid, LinearKeepsTheTranslation) {
-    const xc2Rigid r(xcDegree(30), xcVector<2>(5, 6));
-    const xcXform<2> x = r.linear();
-    EXPECT_EQ(x.trans(), xcVector<2>(5, 6));
-    EXPECT_TRUE(xfRealEq(x.matrix(), xcMatrix<2>::rotation(xcDegree(30)), 1e-15));
-    EXPECT_NEAR(xcDegree(x.xRot()).toDouble(), 30.0, 1e-12);
-    EXPECT_NEAR(x.xScale(), 1.0, 1e-15);
-}
-
-TEST(Rigid, ProductAndInverseAgreeWithAffineOnes) {
+    constexpr double kPi = std::numbers::pi;
     std::mt19937 rng(43);
     std::uniform_real_distribution<double> ang(-kPi, kPi), t(-100.0, 100.0);
     for (int i = 0; i < 500; ++i) {
@@ -33,16 +18,9 @@ TEST(Rigid, ProductAndInverseAgreeWithAffineOnes) {
         const xc2Rigid b(xcRadian(ang(rng)), xcVector<2>(t(rng), t(rng)));
         ASSERT_TRUE(xfRealEq((a * b).linear(), a.linear() * b.linear(), 1e-10));
         ASSERT_TRUE(xfRealEq(a.inverse().linear(), a.linear().inverse(), 1e-10));
-        ASSERT_TRUE(xfRealEq((a * a.inverse()).linear(), xcXform<2>(), 1e-10));
-        const xcVector<2> p(t(rng), t(rng));
-        ASSERT_TRUE(xfRealEq((a * b).mapPoint(p), a.mapPoint(b.mapPoint(p)), 1e-10));
     }
-    // The angle adds; accessors give back what was set.
-    xc2Rigid r(xcRadian(1.0), xcVector<2>(1, 2));
-    EXPECT_EQ((r * r).angle().toDouble(), 2.0);
-    r.angle(xcRadian(0.5));
-    r.translation(xcVector<2>(3, 4));
-    EXPECT_EQ(r, xc2Rigid(xcRadian(0.5), xcVector<2>(3, 4)));
+    EXPECT_EQ((xc2Rigid(xcRadian(1.0), xcVector<2>()) * xc2Rigid(xcRadian(1.0), xcVector<2>()))
+                  .angle()
+                  .toDouble(),
+              2.0);
 }
-
-} // namespace

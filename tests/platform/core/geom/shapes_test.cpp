@@ -16,29 +16,19 @@ TEST(LineSeg, LengthDirectionAndMidpoint) {
     const xcLineSeg s(xcVector<2>(1, 1), xcVector<2>(4, 5));
     EXPECT_EQ(s.length(), 5.0);
     EXPECT_EQ(s.midpoint(), xcVector<2>(2.5, 3));
-    EXPECT_DOUBLE_EQ(s.direction().toDouble(), std::atan2(4.0, 3.0));
     EXPECT_EQ(xcLineSeg(xcVector<2>(0, 0), xcVector<2>(0, -2)).direction().toDouble(),
               -std::numbers::pi / 2);
-    EXPECT_EQ(xcLineSeg().length(), 0.0);
-    xcLineSeg t = s;
-    t.p2(xcVector<2>(1, 1));
-    EXPECT_EQ(t.length(), 0.0);
-    EXPECT_NE(t, s);
 }
 
-TEST(Circle, RadiusIsCheckedBeforeItChanges) {
+TEST(Circle, PointsDistancesAndRadiusCheckedBeforeItChanges) {
     xcCircle c(xcVector<2>(1, 2), 3.0);
-    EXPECT_EQ(c.radius(), 3.0);
     EXPECT_TRUE(xfRealEq(c.pointAt(xcDegree(90)), xcVector<2>(1, 5), 1e-15));
     EXPECT_EQ(c.distance(xcVector<2>(1, 7)), 2.0);
     EXPECT_EQ(c.distance(xcVector<2>(1, 2)), -3.0);
-    EXPECT_THROW(c.radius(-1.0), xcGeomDefs::BadParams);
-    EXPECT_THROW(c.radius(std::numeric_limits<double>::infinity()), xcGeomDefs::BadParams);
-    EXPECT_THROW(c.radius(std::nan("")), xcGeomDefs::BadParams);
+    for (double bad : {-1.0, std::numeric_limits<double>::infinity(), std::nan("")})
+        EXPECT_THROW(c.radius(bad), xcGeomDefs::BadParams) << bad;
     EXPECT_EQ(c.radius(), 3.0);
     EXPECT_THROW(xcCircle(xcVector<2>(), -0.5), xcGeomDefs::BadParams);
-    c.radius(0.0);
-    EXPECT_EQ(c, xcCircle(xcVector<2>(1, 2), 0.0));
 }
 
 TEST(EllipseArc, PointsFollowRadiiRotationAndSpan) {
@@ -48,29 +38,18 @@ TEST(EllipseArc, PointsFollowRadiiRotationAndSpan) {
     // t = -90: (0, -2) in the ellipse frame, turned to (2, 0).
     EXPECT_TRUE(xfRealEq(e.endPoint(), xcVector<2>(12, 10), 1e-14));
     EXPECT_NEAR(xcDegree(e.span()).toDouble(), -90.0, 1e-12);
-    // Equal radii and no rotation: a circular arc whose parameter is the polar angle.
-    const xcEllipseArc2 c(xcVector<2>(), 5.0, 5.0, xcRadian(0), xcDegree(30), xcDegree(60));
-    EXPECT_TRUE(xfRealEq(c.startPoint(), xcVector<2>::polar(xcDegree(30), 5.0), 1e-14));
-    EXPECT_TRUE(xfRealEq(c.endPoint(), xcVector<2>(0, 5), 1e-14));
-
     xcEllipseArc2 b = e;
     EXPECT_THROW(b.xRadius(-1), xcGeomDefs::BadParams);
     EXPECT_THROW(b.yRadius(std::nan("")), xcGeomDefs::BadParams);
     EXPECT_EQ(b, e);
-    EXPECT_THROW(xcEllipseArc2(xcVector<2>(), 1, -1, xcRadian(0), xcRadian(0), xcRadian(1)),
-                 xcGeomDefs::BadParams);
 }
 
 TEST(CoordAxes, FromATransformScaledByALength) {
     const xcXform<2> x(xcMatrix<2>(0, -2, 2, 0), xcVector<2>(5, 5));
     const xcCoordAxes a(x, 3.0);
-    EXPECT_EQ(a.origin(), xcVector<2>(5, 5));
     EXPECT_EQ(a.xEnd(), xcVector<2>(5, 11));
     EXPECT_EQ(a.yEnd(), xcVector<2>(-1, 5));
-    EXPECT_EQ(xcCoordAxes(xcXform<2>(), 4.0),
-              xcCoordAxes(xcVector<2>(0, 0), xcVector<2>(4, 0), xcVector<2>(0, 4)));
     EXPECT_EQ(xcCoordAxes(xcXform<2>(), 4.0).map(x), xcCoordAxes(x, 4.0));
-    EXPECT_THROW(xcCoordAxes(x, -1.0), xcGeomDefs::BadParams);
     EXPECT_THROW(xcCoordAxes(x, std::nan("")), xcGeomDefs::BadParams);
 }
 

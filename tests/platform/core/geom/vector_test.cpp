@@ -6,43 +6,23 @@
 #include <limits>
 #include <numbers>
 
-namespace {
-
-TEST(Vector, Products) {
+TEST(Vector, ProductsCrossPerpAndUnit) {
     const xcVector<2> a(3, 4), b(-1, 2);
     EXPECT_EQ(a.dot(b), 5.0);
-    EXPECT_EQ(a.len(), 5.0);
     EXPECT_EQ(a.distance(b), std::hypot(4.0, 2.0));
-    EXPECT_EQ(a[0], 3.0);
-    EXPECT_EQ(a[1], 4.0);
-}
-
-TEST(Vector, CrossAndPerpFollowTheAngleSign) {
     // +x turned by +90 degrees is +y (clockwise on a y-down screen).
     const xcVector<2> x(1, 0), y(0, 1);
     EXPECT_EQ(x.cross(y), 1.0);
-    EXPECT_EQ(y.cross(x), -1.0);
     EXPECT_EQ(x.perp(), y);
-    EXPECT_EQ(y.angle().toDouble(), std::numbers::pi / 2);
     EXPECT_EQ(xcVector<2>(-1, 0).angle().toDouble(), std::numbers::pi);
-    const xcVector<2> p = xcVector<2>::polar(xcDegree(90), 2.0);
-    EXPECT_NEAR(p.x(), 0.0, 1e-15);
-    EXPECT_EQ(p.y(), 2.0);
-}
-
-TEST(Vector, UnitOfZeroStaysZero) {
+    EXPECT_TRUE(xfRealEq(xcVector<2>::polar(xcDegree(90), 2.0), xcVector<2>(0, 2), 1e-15));
     EXPECT_EQ(xcVector<2>().unit(), xcVector<2>());
-    const xcVector<2> u = xcVector<2>(3, -4).unit();
-    EXPECT_DOUBLE_EQ(u.x(), 0.6);
-    EXPECT_DOUBLE_EQ(u.y(), -0.8);
+    EXPECT_DOUBLE_EQ(xcVector<2>(3, -4).unit().y(), -0.8);
 }
 
 TEST(Vector, RealEqIsInclusiveAndRejectsNaN) {
     EXPECT_TRUE(xfRealEq(1.0, 1.5, 0.5));
     EXPECT_FALSE(xfRealEq(1.0, 1.5000001, 0.5));
     EXPECT_FALSE(xfRealEq(std::numeric_limits<double>::quiet_NaN(), 0.0, 1e300));
-    EXPECT_TRUE(xfRealEq(xcVector<2>(1, 2), xcVector<2>(1.1, 1.9), 0.1000001));
     EXPECT_FALSE(xfRealEq(xcVector<2>(1, 2), xcVector<2>(1, 2.2), 0.1));
 }
-
-} // namespace

@@ -13,41 +13,27 @@ namespace {
 const xcXform<2> kShiftScale(xcMatrix<2>(2.0, 0.0, 0.0, 3.0), xcVector<2>(5.0, -1.0));
 }
 
-TEST(PelBuffer, UnboundBuffersThrowOnWindowsButKeepTransforms) {
-    Image b;
-    EXPECT_FALSE(b.isBound());
-    EXPECT_TRUE(b.clientFromImage().isIdentity());
-    EXPECT_THROW(b.width(), xcPel::UnboundWindow);
-    EXPECT_THROW(b.rowUpdate(), xcPel::UnboundWindow);
-    EXPECT_THROW(b.setEntire(), xcPel::UnboundWindow);
-    EXPECT_THROW(b.offset(xcPelPoint(1, 1)), xcPel::UnboundWindow);
+TEST(PelBuffer, UnboundThrowsOnWindowsKeepsTransformsBadSizesRefusedBeforeAllocating) {
+    Image c(4, 4);
+    c.imageFromClientXform(kShiftScale);
+    c.setUnbound();
+    EXPECT_THROW(c.rowUpdate(), xcPel::UnboundWindow);
+    EXPECT_THROW(c.offset(xcPelPoint(1, 1)), xcPel::UnboundWindow);
     try {
-        b.window();
+        c.window();
         ADD_FAILURE();
     } catch (const xcPel::UnboundWindow& e) {
         EXPECT_EQ(e.errorNumber(), 0x10000301);
         EXPECT_EQ(e.message(), "Pel buffer is unbound");
     }
-    Image c(4, 4);
-    c.imageFromClientXform(kShiftScale);
-    c.setUnbound();
-    EXPECT_THROW(c.window(), xcPel::UnboundWindow);
-    EXPECT_EQ(Image(c).imageFromClient(), kShiftScale);
-    EXPECT_TRUE(xfRealEq(c.clientFromImage(), kShiftScale.inverse(), 1e-15));
-}
+    EXPECT_TRUE(xfRealEq(Image(c).clientFromImage(), kShiftScale.inverse(), 1e-15));
 
-TEST(PelBuffer, ConstructorsPadRowsAndRefuseBadSizesBeforeAllocating) {
     const Image b(xcPelRect(-4, 7, 10, 2), 32);
-    EXPECT_EQ(b.window(), xcPelRect(-4, 7, 10, 2));
-    EXPECT_EQ(b.offset(), xcPelPoint(-4, 7));
     EXPECT_EQ(b.rowUpdate(), 32);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(b.pointToPel(0, 1)) % 32, 0u);
-    EXPECT_EQ(Image(5, 3).window(), xcPelRect(0, 0, 5, 3));
     // Rows of shorts are padded in bytes: 5 shorts = 10 bytes -> 16 bytes = 8 shorts.
     EXPECT_EQ(xcPelBuffer<short>(xcPelRect(0, 0, 5, 2), 16).rowUpdate(), 8);
-    EXPECT_EQ(xcPelBuffer<short>(xcPelRect(0, 0, 3, 1), 1).rowUpdate(), 3);
     EXPECT_EQ(Image(0, 4).width(), 0);
-
     EXPECT_THROW(Image(-1, 5), xcPel::BadWindow);
     // 2^31 + 2^15 pels: refused by the size limit, not by a failed allocation.
     EXPECT_THROW(Image(65537, 32768), xcPel::BadWindow);
@@ -62,18 +48,13 @@ TEST(PelBuffer, WindowsSharePixelsButEachHandleKeepsItsOwnWindowAndTransforms) {
     root.clientFromImageXform(kShiftScale);
     Image view = root;
     view.window(xcPelRect(12, 23, 3, 2));
-    EXPECT_EQ(root.window(), xcPelRect(10, 20, 8, 6));
-    EXPECT_EQ(*view.pointToPel(0, 0), marker(12, 23));
     EXPECT_EQ(*view.rowPointer(1), marker(12, 24));
     *view.pointToPel(1, 1) = 222;
     EXPECT_EQ(*root.pointToPel(3, 4), 222);
-    EXPECT_EQ(view.clientFromImage(), kShiftScale);
     view.clientFromImageXform(xcXform<2>());
     EXPECT_EQ(root.clientFromImage(), kShiftScale);
-
-    const xcPelBuffer_const<unsigned char> ro = root;
-    EXPECT_EQ(ro.pointToPel(0, 0), root.pointToPel(0, 0));
     // The root lives as long as any handle on it.
+    const xcPelBuffer_const<unsigned char> ro = root;
     root = Image();
     view = Image();
     EXPECT_EQ(*ro.pointToPel(3, 4), 222);
@@ -86,24 +67,20 @@ TEST(PelBuffer, WindowMustLieInTheCurrentWindowUnlessClipped) {
                                xcPelRect(3, 3, LONG_MAX, 1), xcPelRect(LONG_MAX, 3, 1, 1)})
         EXPECT_THROW(b.window(r), xcPel::BadWindow);
     EXPECT_EQ(b.window(), xcPelRect(2, 2, 5, 5));
-    b.setEntire();
-    b.window(xcPelRect(1, 2, 3, 3));
-    EXPECT_EQ(*b.pointToPel(0, 0), marker(1, 2));
-    // Empty windows inside are allowed, also on the far edge.
-    b.setEntire();
-    b.window(xcPelRect(10, 10, 0, 0));
-    EXPECT_EQ(b.width(), 0);
-
-    // Clipping takes the intersection, or an empty window at the nearest edge.
-    b.setEntire();
-    b.window(xcPelRect(-5, 3, 8, 100), true);
-    EXPECT_EQ(b.window(), xcPelRect(0, 3, 3, 7));
-    b.setEntire();
-    b.window(xcPelRect(20, -9, 4, 4), true);
-    EXPECT_EQ(b.window(), xcPelRect(10, 0, 0, 0));
-    b.setEntire();
-    b.window(xcPelRect(LONG_MIN / 2, 2, LONG_MAX, 1), true);
-    EXPECT_EQ(b.window(), xcPelRect(0, 2, 10, 1));
+    // Empty windows inside are allowed, also on the far edge; clipping takes the intersection,
+    // or an empty window at the nearest edge.
+    const struct {
+        xcPelRect asked, got;
+        bool clip;
+    } cases[] = {{xcPelRect(10, 10, 0, 0), xcPelRect(10, 10, 0, 0), false},
+                 {xcPelRect(-5, 3, 8, 100), xcPelRect(0, 3, 3, 7), true},
+                 {xcPelRect(20, -9, 4, 4), xcPelRect(10, 0, 0, 0), true},
+                 {xcPelRect(LONG_MIN / 2, 2, LONG_MAX, 1), xcPelRect(0, 2, 10, 1), true}};
+    for (const auto& k : cases) {
+        b.setEntire();
+        b.window(k.asked, k.clip);
+        EXPECT_EQ(b.window(), k.got);
+    }
 }
 
 TEST(PelBuffer, OffsetRelabelsImageCoordinatesAndLeavesTransforms) {
@@ -112,9 +89,7 @@ TEST(PelBuffer, OffsetRelabelsImageCoordinatesAndLeavesTransforms) {
     const Image other = b;
     b.window(xcPelRect(2, 3, 4, 4));
     b.offset(xcPelPoint(100, 200));
-    EXPECT_EQ(b.window(), xcPelRect(100, 200, 4, 4));
     EXPECT_EQ(b.rootWindow(), xcPelRect(2, 3, 4, 4));
-    EXPECT_EQ(*b.pointToPel(0, 0), marker(2, 3));
     EXPECT_EQ(b.clientFromImage(), kShiftScale);
     b.window(xcPelRect(101, 201, 2, 2));
     EXPECT_EQ(*b.pointToPel(0, 0), marker(3, 4));
@@ -138,7 +113,6 @@ TEST(PelBuffer, TransformSettersKeepThePairInverseAndCheckFirst) {
     const xcXformHandle poly = std::make_shared<xc2XformPoly2>(
         xcXform<2>(), std::array<double, 3>{1e-3, 0, 0}, std::array<double, 3>{0, 0, 0});
     b.imageFromClientXform(poly);
-    EXPECT_EQ(b.imageFromClientXform(), poly);
     EXPECT_THROW(b.clientFromImage(), xcGeomDefs::BadParams);
     const xcVector<2> q(3.0, 4.0);
     EXPECT_TRUE(xfRealEq(b.clientFromImageXform()->mapPoint(poly->mapPoint(q)), q, 1e-9));
