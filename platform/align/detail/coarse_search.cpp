@@ -1,0 +1,287 @@
+#include "align/detail/coarse_search.h"
+
+#include "align/detail/simd.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace xc_align {
+
+namespace {
+
+// The pattern should keep about this many pels across on its coarse level.
+constexpr double kMinCoarseDiameter = 12.0;
+// Grid steps: the angle step is atan(kAngleStep / radius) and the scale step exp(kScaleStep /
+// radius) on the coarse level, so that a pose half a step off moves the outermost feature by
+// about kAngleStep / 2 (kScaleStep / 2) pels, which the 3 x 3 spreading of the responses
+// absorbs.
+constexpr double kAngleStep = 2.0;
+constexpr double kScaleStep = 2.0;
+// Rows of cells scored together, so the response rows they read stay in cache.
+constexpr long kBlockRows = 16;
+// Grid poses within this angle of the winner at a cell are the same hypothesis.
+constexpr double kDistinctAngle = 30.0 * std::numbers::pi / 180.0;
+// A runner-up at a clearly different angle is refined as well when it scores at least this
+// share of the winner (shapes that nearly repeat when turned, like B turned by 180 degrees).
+constexpr double kAltShare = 0.75;
+
+double wrapAngle(double a) {
+    a = std::fmod(a, 2 * std::numbers::pi);
+    if (a > std::numbers::pi) a -= 2 * std::numbers::pi;
+    if (a <= -std::numbers::pi) a += 2 * std::numbers::pi;
+    return a;
+}
+
+// A grid pose's features as (response map, offset from a cell's index) pairs.
+struct Placed {
+    const std::uint8_t* map;
+    long offset;
+};
+
+std::vector<Placed> placeFeatures(const std::vector<EdgeFeature>& features, const ResponseMaps& r,
+                                  const Frame& frame, const GridPose& gp) {
+    const Mat2 A = frame.A(gp.theta, gp.scale);
+    const Mat2 N = A.inverse().transpose();
+    std::vector<Placed> out;
+    out.reserve(features.size());
+    for (const EdgeFeature& f : features) {
+        // The anchor sits at the centre of the cell's first pel, so a feature lands in the pel
+        // rounded from its offset.
+        const long ox = std::lround(A.a * f.x + A.b * f.y);
+        const long oy = std::lround(A.c * f.x + A.d * f.y);
+        const long qx = (ox >= 0 ? ox : ox - (kCell - 1)) / kCell;
+        const long qy = (oy >= 0 ? oy : oy - (kCell - 1)) / kCell;
+        if (std::abs(qx) >= kPadCells || std::abs(qy) >= kPadCells) continue;
+        const double nx = N.a * f.nx + N.b * f.ny, ny = N.c * f.nx + N.d * f.ny;
+        const int bin = directionBinOfAngle(std::atan2(ny, nx));
+        const std::uint8_t* map = r.map(bin, int(oy - kCell * qy), int(ox - kCell * qx));
+        out.push_back(Placed{map, (qy + kPadCells) * r.stride + qx + kPadCells});
+    }
+    return out;
+}
+
+XC_ALIGN_HOT void add4(std::uint8_t* acc, const std::uint8_t* a, const std::uint8_t* b,
+                       const std::uint8_t* c, const std::uint8_t* d, long n) {
+    for (long i = 0; i < n; ++i) acc[i] = std::uint8_t(acc[i] + a[i] + b[i] + c[i] + d[i]);
+}
+XC_ALIGN_HOT void add1(std::uint8_t* acc, const std::uint8_t* a, long n) {
+    for (long i = 0; i < n; ++i) acc[i] = std::uint8_t(acc[i] + a[i]);
+}
+XC_ALIGN_HOT void maxInto(std::uint8_t* best, const std::uint8_t* acc, long n) {
+    for (long i = 0; i < n; ++i) best[i] = std::max(best[i], acc[i]);
+}
+
+struct Peak {
+    int value;
+    long cell;
+};
+
+} // namespace
+
+std::vector<GridPose> buildGrid(const Model& m, const Frame& frame, const Zones& z, int runLevels) {
+    const double pf = frame.pelScale();
+    const int levels = std::min(int(m.levels.size()), std::max(1, runLevels));
+    const double r0 = std::max(1.0, m.levels.front().radius);
+    auto levelFor = [&](double s) {
+        for (int k = levels - 1; k > 0; --k)
+            if (2.0 * r0 * s * pf / double(1L << k) >= kMinCoarseDiameter) return k;
+        return 0;
+    };
+    auto radiusAt = [&](int k, double s) {
+        return std::max(1.0, m.levels[std::size_t(k)].radius * s * pf);
+    };
+
+    struct ScaleStep {
+        double scale, logHalf;
+        int level;
+    };
+    std::vector<ScaleStep> scales;
+    if (!z.scaleFree || z.scaleHigh <= z.scaleLow) {
+        scales.push_back({z.scaleLow, 0.0, levelFor(z.scaleLow)});
+    } else {
+        double s0 = z.scaleLow;
+        while (s0 < z.scaleHigh * (1 - 1e-12) && scales.size() < 256) {
+            const int k = levelFor(s0);
+            const double s1 = std::min(z.scaleHigh, s0 * std::exp(kScaleStep / radiusAt(k, s0)));
+            const double c = std::sqrt(s0 * s1);
+            scales.push_back({c, 0.5 * std::log(s1 / s0), levelFor(c)});
+            s0 = s1;
+        }
+    }
+
+    std::vector<GridPose> grid;
+    for (const ScaleStep& st : scales) {
+        GridPose gp;
+        gp.scale = st.scale;
+        gp.level = st.level;
+        gp.logScaleHalf = st.logHalf;
+        if (!z.angleFree) {
+            gp.theta = z.angleLow;
+            grid.push_back(gp);
+            continue;
+        }
+        const double step = std::atan(kAngleStep / radiusAt(st.level, st.scale));
+        const double span = z.angleHigh - z.angleLow;
+        if (z.fullCircle()) {
+            const int n = int(std::ceil(2 * std::numbers::pi / step));
+            gp.angleHalf = std::numbers::pi / n;
+            for (int i = 0; i < n; ++i) {
+                gp.theta = z.angleLow + 2 * std::numbers::pi * i / n;
+                grid.push_back(gp);
+            }
+        } else {
+            const int n = std::max(1, int(std::ceil(span / step)));
+            gp.angleHalf = span / (2.0 * n);
+            for (int i = 0; i < n; ++i) {
+                gp.theta = z.angleLow + (i + 0.5) * span / n;
+                grid.push_back(gp);
+            }
+        }
+    }
+    return grid;
+}
+
+std::vector<Candidate> coarseSearch(const Model& m, const RunImage& img, const Frame& frame,
+                                    const std::vector<GridPose>& grid, double minScore,
+                                    std::size_t maxCandidates, const std::function<void()>& poll) {
+    std::vector<Candidate> all;
+    for (int level = 0; level < img.numLevels() && level < int(m.levels.size()); ++level) {
+        std::vector<const GridPose*> poses;
+        for (const GridPose& gp : grid)
+            if (gp.level == level) poses.push_back(&gp);
+        if (poses.empty()) continue;
+        poll();
+        const std::shared_ptr<const EdgeLevel> edges = img.edges(level);
+        const ResponseMaps& R = edges->resp;
+        const ModelLevel& ml = m.levels[std::size_t(level)];
+        // The scan uses the widely spread subset of the features; peaks are then scored again
+        // with all of them.
+        const int nScan = int(ml.scan.size()), nf = int(ml.coarse.size());
+        std::vector<std::vector<Placed>> scan, placed;
+        scan.reserve(poses.size());
+        placed.reserve(poses.size());
+        for (const GridPose* gp : poses) {
+            scan.push_back(placeFeatures(ml.scan, R, frame, *gp));
+            placed.push_back(placeFeatures(ml.coarse, R, frame, *gp));
+        }
+
+        // Best response over all grid poses at every cell, row block by row block.
+        std::vector<std::uint8_t> best(std::size_t(R.cellsH * R.stride), 0);
+        std::vector<std::uint8_t> acc(std::size_t(kBlockRows * R.stride));
+        for (long j0 = 0; j0 < R.cellsH; j0 += kBlockRows) {
+            const long base = j0 * R.stride;
+            const long len = std::min(kBlockRows, R.cellsH - j0) * R.stride;
+            for (const std::vector<Placed>& feats : scan) {
+                poll();
+                std::fill(acc.begin(), acc.begin() + len, 0);
+                std::size_t i = 0;
+                for (; i + 4 <= feats.size(); i += 4)
+                    add4(acc.data(), feats[i].map + feats[i].offset + base,
+                         feats[i + 1].map + feats[i + 1].offset + base,
+                         feats[i + 2].map + feats[i + 2].offset + base,
+                         feats[i + 3].map + feats[i + 3].offset + base, len);
+                for (; i < feats.size(); ++i)
+                    add1(acc.data(), feats[i].map + feats[i].offset + base, len);
+                maxInto(best.data() + base, acc.data(), len);
+            }
+        }
+
+        // Local maxima over the 3 x 3 cells around, ties going to the first cell.
+        const int scanFull = 4 * nScan, full = 4 * nf;
+        const int scanThr = std::max(1, int(std::ceil(minScore * scanFull)));
+        const int thr = std::max(1, int(std::ceil(minScore * full)));
+        std::vector<Peak> peaks, fallback;
+        for (long j = 0; j < R.cellsH; ++j)
+            for (long i = 0; i < R.cellsW; ++i) {
+                const long c = j * R.stride + i;
+                const int v = best[std::size_t(c)];
+                if (v == 0) continue;
+                bool isMax = true;
+                for (long dj = -1; dj <= 1 && isMax; ++dj)
+                    for (long di = -1; di <= 1; ++di) {
+                        if ((di == 0 && dj == 0) || i + di < 0 || j + dj < 0 ||
+                            i + di >= R.cellsW || j + dj >= R.cellsH)
+                            continue;
+                        const long o = c + dj * R.stride + di;
+                        const int w = best[std::size_t(o)];
+                        if (w > v || (w == v && o < c)) {
+                            isMax = false;
+                            break;
+                        }
+                    }
+                if (!isMax) continue;
+                (v >= scanThr ? peaks : fallback).push_back(Peak{v, c});
+            }
+        auto byValue = [](const Peak& a, const Peak& b) {
+            return a.value != b.value ? a.value > b.value : a.cell < b.cell;
+        };
+        std::sort(peaks.begin(), peaks.end(), byValue);
+        if (peaks.empty()) {
+            std::sort(fallback.begin(), fallback.end(), byValue);
+            fallback.resize(std::min<std::size_t>(fallback.size(), 3));
+            peaks = fallback;
+        }
+        peaks.resize(std::min(peaks.size(), 2 * maxCandidates));
+
+        // Which grid pose wins at each peak with all features, and a runner-up at a clearly
+        // different angle.
+        const double f = double(1L << level);
+        for (const Peak& pk : peaks) {
+            int bestT = -1, bestV = -1;
+            std::vector<int> scores(placed.size());
+            for (std::size_t t = 0; t < placed.size(); ++t) {
+                int v = 0;
+                for (const Placed& p : placed[t]) v += p.map[p.offset + pk.cell];
+                scores[t] = v;
+                if (v > bestV) {
+                    bestV = v;
+                    bestT = int(t);
+                }
+            }
+            const long ci = pk.cell % R.stride, cj = pk.cell / R.stride;
+            auto push = [&](int t, int v) {
+                Candidate c;
+                c.grid = *poses[std::size_t(t)];
+                c.h.x = (double(kCell * ci) + 0.5) * f;
+                c.h.y = (double(kCell * cj) + 0.5) * f;
+                c.h.theta = c.grid.theta;
+                c.h.scale = c.grid.scale;
+                c.score = double(v) / double(full);
+                all.push_back(c);
+            };
+            push(bestT, bestV);
+            int altT = -1, altV = -1;
+            for (std::size_t t = 0; t < placed.size(); ++t)
+                if (scores[t] > altV &&
+                    std::fabs(wrapAngle(poses[t]->theta - poses[std::size_t(bestT)]->theta)) >
+                        kDistinctAngle) {
+                    altV = scores[t];
+                    altT = int(t);
+                }
+            if (altT >= 0 && altV >= kAltShare * bestV && altV >= thr) push(altT, altV);
+        }
+    }
+
+    // Across levels: best first, at most two hypotheses (of clearly different angles) per place.
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+    const double pf = frame.pelScale();
+    std::vector<Candidate> kept;
+    for (const Candidate& c : all) {
+        const double near = 0.3 * double(std::min(m.width, m.height)) * c.h.scale * pf;
+        int sameSpot = 0;
+        bool duplicate = false;
+        for (const Candidate& k : kept)
+            if (std::hypot(c.h.x - k.h.x, c.h.y - k.h.y) < near) {
+                ++sameSpot;
+                if (std::fabs(wrapAngle(c.h.theta - k.h.theta)) <= kDistinctAngle) duplicate = true;
+            }
+        if (duplicate || sameSpot >= 2) continue;
+        kept.push_back(c);
+        if (kept.size() >= maxCandidates) break;
+    }
+    return kept;
+}
+
+} // namespace xc_align

@@ -1,0 +1,147 @@
+#include "align/detail/image_data.h"
+
+#include "align/detail/pyramid.h"
+#include "align/detail/simd.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace xc_align {
+
+namespace {
+
+// Noise thresholds of the Sobel magnitude: never below a step of about 4 grey levels, never
+// above one of about 50.
+constexpr float kMinEdge = 16.0f;
+constexpr float kMaxEdge = 200.0f;
+
+std::uint16_t rotl16(std::uint16_t m, int k) {
+    return std::uint16_t((m << k) | (m >> (16 - k)));
+}
+
+// ORs each pel's bits over its 3 x 3 neighbourhood (separable: rows, then columns).
+std::vector<std::uint16_t> spread3x3(const std::vector<std::uint16_t>& bits, long w, long h) {
+    std::vector<std::uint16_t> rowOr(bits.size()), out(bits.size());
+    for (long y = 0; y < h; ++y) {
+        const std::uint16_t* s = bits.data() + y * w;
+        std::uint16_t* d = rowOr.data() + y * w;
+        for (long x = 0; x < w; ++x)
+            d[x] = std::uint16_t(s[x] | (x > 0 ? s[x - 1] : 0) | (x + 1 < w ? s[x + 1] : 0));
+    }
+    for (long y = 0; y < h; ++y) {
+        const std::uint16_t* a = rowOr.data() + std::max(y - 1, 0L) * w;
+        const std::uint16_t* b = rowOr.data() + y * w;
+        const std::uint16_t* c = rowOr.data() + std::min(y + 1, h - 1) * w;
+        std::uint16_t* d = out.data() + y * w;
+        for (long x = 0; x < w; ++x) d[x] = std::uint16_t(a[x] | b[x] | c[x]);
+    }
+    return out;
+}
+
+// One row of responses of bin b from the spread bits m and their rotations by one and two
+// sectors (m1 = bits of the neighbouring sectors, m2 = bits two sectors away).
+XC_ALIGN_HOT void responseRow(const std::uint16_t* m, const std::uint16_t* m1,
+                              const std::uint16_t* m2, int b, long n, std::uint8_t* out) {
+    for (long x = 0; x < n; ++x) {
+        const int r4 = ((m[x] >> b) & 1) * 4;
+        const int r3 = ((m1[x] >> b) & 1) * 3;
+        const int r1 = (m2[x] >> b) & 1;
+        out[x] = std::uint8_t(std::max(r4, std::max(r3, r1)));
+    }
+}
+
+// Splits a row into its even and odd pels.
+XC_ALIGN_HOT void deinterleave(const std::uint8_t* src, long n, std::uint8_t* even,
+                               std::uint8_t* odd) {
+    const long half = n / 2;
+    for (long i = 0; i < half; ++i) {
+        even[i] = src[2 * i];
+        odd[i] = src[2 * i + 1];
+    }
+    if (n & 1) even[half] = src[n - 1];
+}
+
+} // namespace
+
+std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const GreyPlane* mask) {
+    auto e = std::make_shared<EdgeLevel>();
+    const long w = grey.width, h = grey.height;
+    const Gradient g = sobel(grey.view());
+    e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge);
+    const float t2 = e->threshold * e->threshold;
+
+    // Direction bits and unit directions of the strong, cared-for pels.
+    std::vector<std::uint16_t> bits(std::size_t(w * h), 0);
+    e->dir = Plane<std::int8_t>(2 * w, h, 0);
+    for (long y = 0; y < h; ++y) {
+        const std::int16_t* gx = g.gx.row(y);
+        const std::int16_t* gy = g.gy.row(y);
+        const std::uint8_t* mk = mask ? mask->row(y) : nullptr;
+        std::int8_t* d = e->dir.row(y);
+        for (long x = 0; x < w; ++x) {
+            const float m2 = float(gx[x]) * gx[x] + float(gy[x]) * gy[x];
+            if (m2 < t2 || (mk && mk[x] == 0)) continue;
+            bits[std::size_t(y * w + x)] = std::uint16_t(1u << directionBin(gx[x], gy[x]));
+            const float inv = 127.0f / std::sqrt(m2);
+            d[2 * x] = std::int8_t(std::lround(gx[x] * inv));
+            d[2 * x + 1] = std::int8_t(std::lround(gy[x] * inv));
+        }
+    }
+
+    const std::vector<std::uint16_t> m = spread3x3(bits, w, h);
+    std::vector<std::uint16_t> m1(m.size()), m2(m.size());
+    for (std::size_t i = 0; i < m.size(); ++i) {
+        m1[i] = std::uint16_t(rotl16(m[i], 1) | rotl16(m[i], 15));
+        m2[i] = std::uint16_t(rotl16(m[i], 2) | rotl16(m[i], 14));
+    }
+
+    ResponseMaps& r = e->resp;
+    r.cellsW = (w + kCell - 1) / kCell;
+    r.cellsH = (h + kCell - 1) / kCell;
+    r.stride = r.cellsW + 2 * kPadCells;
+    r.rows = r.cellsH + 2 * kPadCells;
+    r.data.assign(std::size_t(kBins * kCell * kCell) * r.mapSize(), 0);
+    std::vector<std::uint8_t> row(std::size_t(w), 0);
+    for (long y = 0; y < h; ++y) {
+        const long py = y % kCell, cy = y / kCell + kPadCells;
+        const std::size_t o = std::size_t(y * w);
+        for (int b = 0; b < kBins; ++b) {
+            responseRow(m.data() + o, m1.data() + o, m2.data() + o, b, w, row.data());
+            std::uint8_t* even = r.map(b, int(py), 0) + cy * r.stride + kPadCells;
+            std::uint8_t* odd = r.map(b, int(py), 1) + cy * r.stride + kPadCells;
+            deinterleave(row.data(), w, even, odd);
+        }
+    }
+    return e;
+}
+
+RunImage::RunImage(const GreyView& image, const GreyView* mask) {
+    grey_ = buildPyramid(image, kMaxLevels);
+    if (mask) {
+        GreyPlane m0(mask->width, mask->height);
+        for (long y = 0; y < mask->height; ++y) {
+            const std::uint8_t* s = mask->row(y);
+            std::uint8_t* d = m0.row(y);
+            for (long x = 0; x < mask->width; ++x) d[x] = s[x] >= 128 ? 255 : 0;
+        }
+        mask_.push_back(std::move(m0));
+        while (mask_.size() < grey_.size()) mask_.push_back(halveMask(mask_.back().view()));
+    }
+    edges_.resize(grey_.size());
+}
+
+const GreyPlane* RunImage::smooth0() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!smooth0_) smooth0_ = std::make_shared<const GreyPlane>(smooth121(grey_.front().view()));
+    return smooth0_.get();
+}
+
+std::shared_ptr<const EdgeLevel> RunImage::edges(int level) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto& slot = edges_[std::size_t(level)];
+    if (!slot) slot = buildEdgeLevel(grey(level), mask(level));
+    return slot;
+}
+
+} // namespace xc_align
