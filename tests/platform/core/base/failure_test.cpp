@@ -8,7 +8,6 @@
 
 namespace {
 
-// Stands for a library's own exception class in the converter below.
 struct ConvertedError {
     long code;
 };
@@ -22,71 +21,35 @@ void convert159(long code) {
     if (static_cast<std::uint32_t>(code) == 0x800013F1u) throw xcBadParams("overflow");
 }
 
-// Registers a converter for the life of a test and removes it afterwards.
-class Registered {
-public:
-    Registered(long facility, void (*f)(long)) : facility_(facility) {
-        xfRegisterExceptionConverter(facility, f);
-    }
-    ~Registered() { xfRegisterExceptionConverter(facility_, nullptr); }
-
-private:
-    long facility_;
+// Registers a converter for the life of a test.
+struct Registered {
+    long facility;
+    Registered(long f, void (*fn)(long)) : facility(f) { xfRegisterExceptionConverter(f, fn); }
+    ~Registered() { xfRegisterExceptionConverter(facility, nullptr); }
 };
 
-long failureCodeOf(long code) {
+// The code of the xcFailureCode thrown for code, and the code the converter saw (0: none).
+std::pair<long, long> failureCodeOf(long code) {
+    sLastSeen = 0;
     try {
         xfThrowExceptionOnFailure(code);
     } catch (const xcFailureCode& e) {
-        return e.code();
+        return {e.code(), sLastSeen};
     }
     ADD_FAILURE() << "no xcFailureCode for " << code;
-    return 0;
+    return {0, 0};
+}
+
+long i32(std::uint32_t u) {
+    return static_cast<std::int32_t>(u);
 }
 
 } // namespace
 
-TEST(Failure, CodesAtOrAboveZeroReturn) {
-    EXPECT_NO_THROW(xfThrowExceptionOnFailure(0));
-    EXPECT_NO_THROW(xfThrowExceptionOnFailure(1));
-    EXPECT_NO_THROW(xfThrowExceptionOnFailure(0x7FFFFFFFL));
-    // Only the low 32 bits count: this is 1 as an int32.
-    EXPECT_NO_THROW(xfThrowExceptionOnFailure(0x100000001L));
-}
-
-TEST(Failure, FacilityRouting) {
-    Registered reg(159, &convert159);
-
-    // 0x800013EC as a long literal is positive on LP64 hosts and must still fail.
-    static_assert(sizeof(long) < 8 || 0x800013ECL > 0);
-    try {
-        xfThrowExceptionOnFailure(0x800013ECL);
-        FAIL() << "no exception";
-    } catch (const ConvertedError& e) {
-        EXPECT_EQ(e.code, -2147478548L); // the converter sees the sign-extended code
-    }
-    EXPECT_THROW(xfThrowExceptionOnFailure(static_cast<std::int32_t>(0x800013ECu)), ConvertedError);
-    EXPECT_THROW(xfThrowExceptionOnFailure(0x800013F1L), xcBadParams);
-
-    // The code between 0x800013ED and 0x800013EF: the converter returns, the core reports it.
-    EXPECT_EQ(failureCodeOf(0x800013EEL), static_cast<std::int32_t>(0x800013EEu));
-    EXPECT_EQ(static_cast<std::uint32_t>(sLastSeen), 0x800013EEu);
-
-    // Facility 159 spans 0x13E0 .. 0x13FF of the low 16 bits; its neighbours are not routed.
-    sLastSeen = 0;
-    EXPECT_THROW(xfThrowExceptionOnFailure(0x800013E0L), xcFailureCode);
-    EXPECT_EQ(static_cast<std::uint32_t>(sLastSeen), 0x800013E0u);
-    sLastSeen = 0;
-    EXPECT_EQ(failureCodeOf(0x800013DFL), static_cast<std::int32_t>(0x800013DFu)); // facility 158
-    EXPECT_EQ(failureCodeOf(0x80001400L), static_cast<std::int32_t>(0x80001400u)); // facility 160
-    EXPECT_EQ(sLastSeen, 0);
-    // The high 16 bits do not take part in the facility.
-    sLastSeen = 0;
-    EXPECT_THROW(xfThrowExceptionOnFailure(0xFFFF13ECL), xcFailureCode);
-    EXPECT_EQ(static_cast<std::uint32_t>(sLastSeen), 0xFFFF13ECu);
-}
-
-TEST(Failure, UnregisteredFacilityThrowsFailureCode) {
+TEST(Failure, CodesAtOrAboveZeroReturnOthersThrowFailureCode) {
+    // Only the low 32 bits count: 0x100000001 is 1 as an int32.
+    for (long code : {0L, 1L, 0x7FFFFFFFL, 0x100000001L})
+        EXPECT_NO_THROW(xfThrowExceptionOnFailure(code));
     try {
         xfThrowExceptionOnFailure(0x800013ECL);
         FAIL() << "no exception";
@@ -94,21 +57,41 @@ TEST(Failure, UnregisteredFacilityThrowsFailureCode) {
         EXPECT_EQ(e.message(), "Failure code 0x800013EC");
         EXPECT_EQ(e.errorNumber(), 0x10000002);
     }
-    EXPECT_EQ(failureCodeOf(-1), -1);
-    EXPECT_EQ(failureCodeOf(static_cast<long>(INT32_MIN)), static_cast<long>(INT32_MIN));
+    EXPECT_EQ(failureCodeOf(-1).first, -1);
+    EXPECT_EQ(failureCodeOf(INT32_MIN).first, INT32_MIN);
+}
+
+TEST(Failure, FacilityRouting) {
+    Registered reg(159, &convert159);
+    // 0x800013EC as a long literal is positive on LP64 hosts and must still fail; the
+    // converter sees the sign-extended code.
+    try {
+        xfThrowExceptionOnFailure(0x800013ECL);
+        FAIL() << "no exception";
+    } catch (const ConvertedError& e) {
+        EXPECT_EQ(e.code, -2147478548L);
+    }
+    EXPECT_THROW(xfThrowExceptionOnFailure(i32(0x800013ECu)), ConvertedError);
+    EXPECT_THROW(xfThrowExceptionOnFailure(0x800013F1L), xcBadParams);
+    // The converter returns: the core reports the code. Facility 159 spans 0x13E0 .. 0x13FF of
+    // the low 16 bits; its neighbours are not routed; the high 16 bits take no part.
+    const struct {
+        long in, code, seen;
+    } cases[] = {{0x800013EEL, i32(0x800013EEu), i32(0x800013EEu)},
+                 {0x800013E0L, i32(0x800013E0u), i32(0x800013E0u)},
+                 {0x800013DFL, i32(0x800013DFu), 0},
+                 {0x80001400L, i32(0x80001400u), 0},
+                 {0xFFFF13ECL, i32(0xFFFF13ECu), i32(0xFFFF13ECu)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(failureCodeOf(c.in), std::make_pair(c.code, c.seen)) << std::hex << c.in;
 }
 
 TEST(Failure, RegistrationReplacesAndChecksTheFacility) {
-    Registered reg(2047, &convert159);
-    sLastSeen = 0;
-    EXPECT_THROW(xfThrowExceptionOnFailure(0x8000FFE0L), xcFailureCode); // facility 2047
-    EXPECT_EQ(static_cast<std::uint32_t>(sLastSeen), 0x8000FFE0u);
-
-    xfRegisterExceptionConverter(2047, nullptr);
-    sLastSeen = 0;
-    EXPECT_THROW(xfThrowExceptionOnFailure(0x8000FFE0L), xcFailureCode);
-    EXPECT_EQ(sLastSeen, 0);
-
+    {
+        Registered reg(2047, &convert159);
+        EXPECT_EQ(failureCodeOf(0x8000FFE0L).second, i32(0x8000FFE0u));
+    }
+    EXPECT_EQ(failureCodeOf(0x8000FFE0L).second, 0);
     try {
         xfRegisterExceptionConverter(2048, &convert159);
         FAIL() << "no exception";

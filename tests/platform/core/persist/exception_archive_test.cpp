@@ -1,26 +1,22 @@
 #include "core/base/errors.h"
 #include "core/geom/geom_errors.h"
 #include "core/persist/archive.h"
+#include "test_objects.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-namespace {
+using xcTest::Bytes;
+using xcTest::store;
 
-using Bytes = std::vector<unsigned char>;
+namespace {
 
 // Stores an exception through a base pointer and loads it back the same way.
 std::unique_ptr<xcException> throughPointer(xcException& e) {
-    xcMemoryArchive st;
     xcException* p = &e;
-    st || p;
-    xcMemoryArchive ld(st.bytes());
-    xcException* back = nullptr;
-    ld || back;
-    EXPECT_EQ(ld.bytesLeft(), std::size_t(0));
-    return std::unique_ptr<xcException>(back);
+    return std::unique_ptr<xcException>(xcTest::load<xcException*>(store(p), nullptr));
 }
 
 } // namespace
@@ -39,9 +35,8 @@ TEST(ExceptionArchive, ConcreteClassesRoundTripThroughAPointer) {
     xcException plain;
     xcGeomDefs::Singular sing("Matrix is singular");
     xcGeomDefs::BadParams gbp("Length must be >= 0");
-    std::vector<xcException*> all{&bp, &fc, &bpar, &uv,    &bf,   &eoa,
-                                  &io, &ns, &ews,  &plain, &sing, &gbp};
-    for (xcException* e : all) {
+    for (xcException* e : std::initializer_list<xcException*>{&bp, &fc, &bpar, &uv, &bf, &eoa, &io,
+                                                              &ns, &ews, &plain, &sing, &gbp}) {
         auto back = throughPointer(*e);
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(typeid(*back), typeid(*e));
@@ -49,44 +44,30 @@ TEST(ExceptionArchive, ConcreteClassesRoundTripThroughAPointer) {
         EXPECT_EQ(back->message(), e->message());
     }
     auto uvBack = throughPointer(uv);
-    auto* u = dynamic_cast<xcArchive::UnknownVersion*>(uvBack.get());
-    ASSERT_NE(u, nullptr);
-    EXPECT_EQ(u->text(), "xcOCDefs::BadParams");
-    EXPECT_EQ(u->number(), 7);
-    EXPECT_EQ(u->message(), "Unknown version 7 of xcOCDefs::BadParams");
-    auto fcBack = throughPointer(fc);
-    EXPECT_EQ(dynamic_cast<xcFailureCode&>(*fcBack).code(), static_cast<int>(0x800013EEu));
-
+    auto& u = dynamic_cast<xcArchive::UnknownVersion&>(*uvBack);
+    EXPECT_EQ(u.text(), "xcOCDefs::BadParams");
+    EXPECT_EQ(u.number(), 7);
+    EXPECT_EQ(dynamic_cast<xcFailureCode&>(*throughPointer(fc)).code(),
+              static_cast<int>(0x800013EEu));
     // A loaded exception can be thrown as its concrete class.
     EXPECT_THROW(throughPointer(bpar).release()->suicideAndRethrow(), xcBadParams);
 }
 
-TEST(ExceptionArchive, Layouts) {
-    xcArchive::UnknownVersion uv("ab", 3);
-    xcMemoryArchive st;
-    st || uv;
+TEST(ExceptionArchive, LayoutsAndUnknownVersion) {
     // Own version, the text, the number, then xcException's version.
-    EXPECT_EQ(st.bytes(), (Bytes{0, 2, 0, 0, 0, 'a', 'b', 3, 0, 0, 0, 0}));
-
-    xcArchive::EndOfArchive eoa("e");
-    xcMemoryArchive st2;
-    st2 || eoa;
+    EXPECT_EQ(store(xcArchive::UnknownVersion("ab", 3)),
+              (Bytes{0, 2, 0, 0, 0, 'a', 'b', 3, 0, 0, 0, 0}));
     // EndOfArchive, BadFormat, xcExceptionWithString (with the text), xcException.
-    EXPECT_EQ(st2.bytes(), (Bytes{0, 0, 0, 1, 0, 0, 0, 'e', 0}));
-
+    EXPECT_EQ(store(xcArchive::EndOfArchive("e")), (Bytes{0, 0, 0, 1, 0, 0, 0, 'e', 0}));
     // Framed: tag 1, the class name as the registry knows it, then the data.
     xcArchive::IOError io("");
     xcException* p = &io;
-    xcMemoryArchive st3;
-    st3 || p;
     const std::string name = "xcArchive::IOError";
     Bytes expected{1, static_cast<unsigned char>(name.size()), 0, 0, 0};
-    expected.insert(expected.end(), name.begin(), name.end());
-    expected.insert(expected.end(), {0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(st3.bytes(), expected);
-}
+    for (char c : name) expected.push_back(static_cast<unsigned char>(c));
+    for (int i = 0; i < 7; ++i) expected.push_back(0);
+    EXPECT_EQ(store(p), expected);
 
-TEST(ExceptionArchive, UnknownVersionOfTheArchiveExceptions) {
     xcMemoryArchive ld(Bytes{4});
     xcArchive::BadFormat bf;
     try {

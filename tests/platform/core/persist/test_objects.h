@@ -1,4 +1,4 @@
-// Persistent classes used by the archive tests: a shared node that holds a bit of everything.
+// Persistent classes and helpers shared by the archive tests.
 #pragma once
 
 #include "core/base/exception.h"
@@ -6,18 +6,21 @@
 #include "core/persist/archive.h"
 #include "core/persist/archive_vector.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <string>
 #include <vector>
 
 namespace xcTest {
 
+using Bytes = std::vector<unsigned char>;
+
 // Nodes alive now; every test that loads nodes ends with it back at its start value.
 inline std::atomic<int> sLiveNodes{0};
 
-// A shared node: a name, numbers, child nodes, one optional link to any node, and an owned
-// exception behind a raw pointer. Archive: version byte 0, name, value (long), numbers and
-// children (vector format), link (framed), note (framed), then the xcPersistent part.
+// A shared node. Archive: version byte 0, name, value (long), numbers and children (vector
+// format), link (framed), note (framed, owned), then the xcPersistent part.
 class Node : public xcPersistent, public xcRepBase {
 public:
     explicit Node(const std::string& name = "", long value = 0) : name(name), value(value) {
@@ -62,5 +65,33 @@ public:
 
 // A persistent class that no xc_Instantiator registers.
 class Unregistered : public xcPersistent, public xcRepBase {};
+
+template <class T>
+Bytes store(T v) {
+    xcMemoryArchive ar;
+    ar || v;
+    EXPECT_EQ(ar.position(), ar.bytes().size());
+    return ar.bytes();
+}
+
+// Loads a T over start and checks that every byte was used.
+template <class T>
+T load(const Bytes& bytes, T start = T()) {
+    xcMemoryArchive ar(bytes);
+    ar || start;
+    EXPECT_EQ(ar.bytesLeft(), std::size_t(0));
+    return start;
+}
+
+// The message of the E that f throws, or "no exception".
+template <class E, class F>
+std::string thrown(F f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.message();
+    }
+    return "no exception";
+}
 
 } // namespace xcTest

@@ -1,56 +1,33 @@
 #include "core/persist/archive.h"
 #include "core/persist/archive_vector.h"
+#include "test_objects.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-namespace {
-using Bytes = std::vector<unsigned char>;
-}
+using namespace xcTest;
 
 TEST(VectorArchive, LayoutVersionCountElements) {
-    std::vector<long> keys{1, -1};
-    xcMemoryArchive st;
-    st || keys;
-    EXPECT_EQ(st.bytes(), (Bytes{0, 2, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
-
     // Numbers move as one block; the bytes are those of each element in turn.
-    std::vector<double> ds{1.0, -2.5};
-    std::vector<short> ss{-2, 0x1234};
-    std::vector<unsigned char> cs{7};
-    xcMemoryArchive blocks;
-    blocks || ds || ss || cs;
-    Bytes expected{0, 2, 0, 0, 0};                                                // version, count
-    for (unsigned char b : {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}) expected.push_back(b); // 1.0
-    for (unsigned char b : {0, 0, 0, 0, 0, 0, 0x04, 0xC0}) expected.push_back(b); // -2.5
-    for (unsigned char b : {0, 2, 0, 0, 0, 0xFE, 0xFF, 0x34, 0x12}) expected.push_back(b);
-    for (unsigned char b : {0, 1, 0, 0, 0, 7}) expected.push_back(b);
-    EXPECT_EQ(blocks.bytes(), expected);
-    xcMemoryArchive blocksBack(blocks.bytes());
-    std::vector<double> ds2{5};
-    std::vector<short> ss2;
-    std::vector<unsigned char> cs2;
-    blocksBack || ds2 || ss2 || cs2;
-    EXPECT_EQ(ds2, ds);
-    EXPECT_EQ(ss2, ss);
-    EXPECT_EQ(cs2, cs);
+    EXPECT_EQ(store(std::vector<long>{1, -1}),
+              (Bytes{0, 2, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+    const std::vector<double> ds{1.0, -2.5};
+    EXPECT_EQ(store(ds),
+              (Bytes{0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F, 0, 0, 0, 0, 0, 0, 0x04, 0xC0}));
+    const std::vector<short> ss{-2, 0x1234};
+    EXPECT_EQ(store(ss), (Bytes{0, 2, 0, 0, 0, 0xFE, 0xFF, 0x34, 0x12}));
+    EXPECT_EQ(store(std::vector<unsigned char>{7}), (Bytes{0, 1, 0, 0, 0, 7}));
+    EXPECT_EQ(load(store(ds), std::vector<double>{5}), ds);
+    EXPECT_EQ(load<std::vector<short>>(store(ss)), ss);
 
-    std::vector<std::vector<double>> nested{{}, {1.0}};
-    std::vector<bool> flags{true, false, true};
-    std::vector<std::string> names{"a", ""};
-    xcMemoryArchive st2;
-    st2 || nested || flags || names;
-    xcMemoryArchive ld(st2.bytes());
-    std::vector<std::vector<double>> nested2{{9.0}};
-    std::vector<bool> flags2;
-    std::vector<std::string> names2{"x", "y", "z"};
-    ld || nested2 || flags2 || names2;
-    EXPECT_EQ(nested2, nested);
-    EXPECT_EQ(flags2, flags);
-    EXPECT_EQ(names2, names);
-    EXPECT_EQ(ld.bytesLeft(), std::size_t(0));
+    const std::vector<std::vector<double>> nested{{}, {1.0}};
+    const std::vector<bool> flags{true, false, true};
+    const std::vector<std::string> names{"a", ""};
+    EXPECT_EQ(load(store(nested), std::vector<std::vector<double>>{{9.0}}), nested);
+    EXPECT_EQ(load<std::vector<bool>>(store(flags)), flags);
+    EXPECT_EQ(load(store(names), std::vector<std::string>{"x", "y", "z"}), names);
 }
 
 TEST(VectorArchive, DamagedVectorsLeaveTheTargetAsItWas) {
@@ -67,17 +44,12 @@ TEST(VectorArchive, DamagedVectorsLeaveTheTargetAsItWas) {
     Bytes shortData{0, 2, 0, 0, 0};
     shortData.resize(shortData.size() + 15, 0);
     xcMemoryArchive tooFew(shortData);
-    try {
-        tooFew || v;
-        FAIL() << "no exception";
-    } catch (const xcArchive::BadFormat& e) {
-        EXPECT_EQ(e.message(), "Count 2 needs more than the 15 bytes left in the archive");
-    }
-    // A huge count of longs (4 bytes each).
+    EXPECT_EQ(thrown<xcArchive::BadFormat>([&] { tooFew || v; }),
+              "Count 2 needs more than the 15 bytes left in the archive");
+    // A huge count of longs (4 bytes each), and elements that fail halfway.
     std::vector<long> keys{7};
     xcMemoryArchive huge(Bytes{0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4});
     EXPECT_THROW(huge || keys, xcArchive::BadFormat);
-    // Elements that fail halfway.
     xcMemoryArchive badBool(Bytes{0, 2, 0, 0, 0, 1, 7});
     std::vector<bool> flags{false};
     EXPECT_THROW(badBool || flags, xcArchive::BadFormat);

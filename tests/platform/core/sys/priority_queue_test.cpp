@@ -19,45 +19,24 @@ std::string drain(xcPriorityQueue<char>& q) {
     return order;
 }
 
-// Push A(1), B(1), C(0), D(1):
-//   A        [A1]
-//   B        [A1 B1]           parent A1 is not greater than B1: stays
-//   C        [A1 B1 C0]        parent A1 > C0: swap -> [C0 B1 A1]
-//   D        [C0 B1 A1 D1]     parent B1 is not greater than D1: stays
-// Pops:
-//   C out; D to the top [D1 B1 A1]; right A1 is not smaller than left B1, so the left child
-//   B1, which is not smaller than D1: stays            -> [D1 B1 A1]
-//   D out; A to the top [A1 B1]; B1 not smaller: stays -> [A1 B1]
-//   A out, then B.
+// Sifting up moves an entry only past a strictly greater parent; sifting down takes the right
+// child only when it is strictly smaller than the left, and swaps only when strictly smaller.
+// Worked by hand: A1 B1 C0 D1 heap as [C0 B1 A1 D1] and pop C D A B; a3 b2 c2 d1 e2 f1 g0 heap
+// as [g0 b2 d1 a3 e2 c2 f1] and pop g f d e b c a.
 TEST(PriorityQueue, TiesComeOutInTheOrderTheSiftRulesGive) {
     xcPriorityQueue<char> q;
-    q.push('A', 1);
-    q.push('B', 1);
-    q.push('C', 0);
-    q.push('D', 1);
-    EXPECT_EQ(q.size(), 4u);
-    EXPECT_EQ(q.top(), 'C');
+    for (const auto& [label, cost] : {std::pair{'A', 1.0}, {'B', 1.0}, {'C', 0.0}, {'D', 1.0}})
+        q.push(label, cost);
     EXPECT_EQ(q.topCost(), 0.0);
     EXPECT_EQ(drain(q), "CDAB");
-}
-
-// Push a3 b2 c2 d1 e2 f1 g0:
-//   a [a3]; b: a3 > b2 swap [b2 a3]; c: b2 > c2 no [b2 a3 c2];
-//   d: a3 > d1 swap, b2 > d1 swap [d1 b2 c2 a3]; e: b2 > e2 no [d1 b2 c2 a3 e2];
-//   f: c2 > f1 swap, d1 > f1 no [d1 b2 f1 a3 e2 c2];
-//   g: f1 > g0 swap, d1 > g0 swap [g0 b2 d1 a3 e2 c2 f1].
-// Pops:
-//   g out; f to the top [f1 b2 d1 a3 e2 c2]; right d1 < left b2 so d1; d1 < f1? no: stays.
-//   f out; c to the top [c2 b2 d1 a3 e2]; right d1 < b2 so d1; d1 < c2: swap
-//     [d1 b2 c2 a3 e2]; c2 at 2 has no children.
-//   d out; e to the top [e2 b2 c2 a3]; right c2 not < b2 so b2; b2 < e2? no: stays.
-//   e out; a to the top [a3 b2 c2]; right c2 not < b2 so b2; b2 < a3: swap [b2 a3 c2].
-//   b out; c to the top [c2 a3]; a3 < c2? no.   c out, then a.
-TEST(PriorityQueue, SiftDownTakesTheRightChildOnlyWhenStrictlySmaller) {
-    xcPriorityQueue<char> q;
-    const std::pair<char, double> pushes[] = {{'a', 3}, {'b', 2}, {'c', 2}, {'d', 1},
-                                              {'e', 2}, {'f', 1}, {'g', 0}};
-    for (const auto& [label, cost] : pushes) q.push(label, cost);
+    for (const auto& [label, cost] : {std::pair{'a', 3.0},
+                                      {'b', 2.0},
+                                      {'c', 2.0},
+                                      {'d', 1.0},
+                                      {'e', 2.0},
+                                      {'f', 1.0},
+                                      {'g', 0.0}})
+        q.push(label, cost);
     EXPECT_EQ(drain(q), "gfdebca");
 }
 
