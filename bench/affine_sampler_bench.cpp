@@ -3,6 +3,8 @@
 // BORDER_REPLICATE) on the same job, single-threaded, in the same run; prints the ratio.
 #include "core/image/affine_sampling.h"
 
+#include "bench_ratio.h"
+
 #include <benchmark/benchmark.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -105,34 +107,9 @@ void BM_AffineSamplerOpenCv(benchmark::State& state) {
 BENCHMARK(BM_AffineSamplerOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AffineSamplerOpenCv)->Unit(benchmark::kMillisecond);
 
-// Keeps every run's real time so that main can print the ratio of the pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs) {
-            times[r.benchmark_name()] = r.GetAdjustedRealTime();
-            cpuTimes[r.benchmark_name()] = r.GetAdjustedCPUTime();
-        }
-    }
-    std::map<std::string, double> times, cpuTimes;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    cv::setNumThreads(1);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    // Real time is what a caller waits; CPU time is steadier on a busy machine.
-    const std::string ours = "BM_AffineSamplerOurs", peer = "BM_AffineSamplerOpenCv";
-    if (reporter.times.count(ours) && reporter.times.count(peer))
-        std::printf("affine sampler (bilinear): ours %.3f ms, OpenCV %.3f ms, ratio ours/OpenCV "
-                    "%.2f (CPU time ratio %.2f)\n",
-                    reporter.times[ours], reporter.times[peer],
-                    reporter.times[ours] / reporter.times[peer],
-                    reporter.cpuTimes[ours] / reporter.cpuTimes[peer]);
-    benchmark::Shutdown();
-    return 0;
+    return oc_bench::runWithRatio(argc, argv, "affine sampler (bilinear)", "BM_AffineSamplerOurs",
+                                  "BM_AffineSamplerOpenCv", "ms");
 }

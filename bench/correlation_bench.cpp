@@ -2,6 +2,8 @@
 // OpenCV's matchTemplate (TM_CCOEFF_NORMED), single-threaded, in the same run; prints the ratio.
 #include "imgproc/correlation.h"
 
+#include "bench_ratio.h"
+
 #include <benchmark/benchmark.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -74,28 +76,9 @@ void BM_CorrelationOpenCv(benchmark::State& state) {
 BENCHMARK(BM_CorrelationOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CorrelationOpenCv)->Unit(benchmark::kMillisecond);
 
-// Keeps every run's real time so that main can print the ratio of the pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    cv::setNumThreads(1);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.times.find("BM_CorrelationOurs");
-    const auto peer = reporter.times.find("BM_CorrelationOpenCv");
-    if (ours != reporter.times.end() && peer != reporter.times.end())
-        std::printf("correlation: ours %.2f ms, OpenCV %.2f ms, ratio ours/OpenCV %.2f\n",
-                    ours->second, peer->second, ours->second / peer->second);
-    benchmark::Shutdown();
-    return 0;
+    return oc_bench::runWithRatio(argc, argv, "correlation", "BM_CorrelationOurs",
+                                  "BM_CorrelationOpenCv", "ms");
 }

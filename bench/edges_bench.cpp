@@ -2,6 +2,8 @@
 // non-maximum suppression, single-threaded, in the same run; prints the time ratio.
 #include "imgproc/edges.h"
 
+#include "bench_ratio.h"
+
 #include <benchmark/benchmark.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -78,28 +80,8 @@ void BM_EdgesOpenCv(benchmark::State& state) {
 BENCHMARK(BM_EdgesOurs)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EdgesOpenCv)->Unit(benchmark::kMicrosecond);
 
-// Keeps every run's real time so that main can print the ratio of the pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    cv::setNumThreads(1);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.times.find("BM_EdgesOurs");
-    const auto peer = reporter.times.find("BM_EdgesOpenCv");
-    if (ours != reporter.times.end() && peer != reporter.times.end())
-        std::printf("edges: ours %.1f us, OpenCV %.1f us, ratio ours/OpenCV %.2f\n", ours->second,
-                    peer->second, ours->second / peer->second);
-    benchmark::Shutdown();
-    return 0;
+    return oc_bench::runWithRatio(argc, argv, "edges", "BM_EdgesOurs", "BM_EdgesOpenCv", "us");
 }
