@@ -192,32 +192,37 @@ std::vector<Candidate> coarseSearch(const Model& m, const RunImage& img, const F
         const int scanThr = std::max(1, int(std::ceil(minScore * scanFull)));
         const int thr = std::max(1, int(std::ceil(minScore * full)));
         std::vector<Peak> peaks, fallback;
-        for (long j = 0; j < R.cellsH; ++j)
-            for (long i = 0; i < R.cellsW; ++i) {
-                const long c = j * R.stride + i;
-                const int v = best[std::size_t(c)];
-                if (v == 0) continue;
-                bool isMax = true;
-                for (long dj = -1; dj <= 1 && isMax; ++dj)
-                    for (long di = -1; di <= 1; ++di) {
-                        if ((di == 0 && dj == 0) || i + di < 0 || j + dj < 0 ||
-                            i + di >= R.cellsW || j + dj >= R.cellsH)
-                            continue;
-                        const long o = c + dj * R.stride + di;
-                        const int w = best[std::size_t(o)];
-                        if (w > v || (w == v && o < c)) {
-                            isMax = false;
-                            break;
+        // Cells below the threshold matter only when no cell reaches it (second pass).
+        auto findPeaks = [&](int low, std::vector<Peak>& out) {
+            for (long j = 0; j < R.cellsH; ++j)
+                for (long i = 0; i < R.cellsW; ++i) {
+                    const long c = j * R.stride + i;
+                    const int v = best[std::size_t(c)];
+                    if (v < low) continue;
+                    bool isMax = true;
+                    for (long dj = -1; dj <= 1 && isMax; ++dj)
+                        for (long di = -1; di <= 1; ++di) {
+                            if ((di == 0 && dj == 0) || i + di < 0 || j + dj < 0 ||
+                                i + di >= R.cellsW || j + dj >= R.cellsH)
+                                continue;
+                            const long o = c + dj * R.stride + di;
+                            const int w = best[std::size_t(o)];
+                            if (w > v || (w == v && o < c)) {
+                                isMax = false;
+                                break;
+                            }
                         }
-                    }
-                if (!isMax) continue;
-                (v >= scanThr ? peaks : fallback).push_back(Peak{v, c});
-            }
+                    if (!isMax) continue;
+                    out.push_back(Peak{v, c});
+                }
+        };
+        findPeaks(scanThr, peaks);
         auto byValue = [](const Peak& a, const Peak& b) {
             return a.value != b.value ? a.value > b.value : a.cell < b.cell;
         };
         std::sort(peaks.begin(), peaks.end(), byValue);
         if (peaks.empty()) {
+            findPeaks(1, fallback);
             std::sort(fallback.begin(), fallback.end(), byValue);
             fallback.resize(std::min<std::size_t>(fallback.size(), 3));
             peaks = fallback;

@@ -58,7 +58,7 @@ struct Model {
 };
 
 constexpr int kMaxCoarseFeatures = 48;
-constexpr int kMaxScanFeatures = 24;
+constexpr int kMaxScanFeatures = 16;
 // The coarsest level automatic grain limits may use.
 constexpr int kMaxLevelsAuto = 4;
 

@@ -136,17 +136,17 @@ struct Posed {
     std::vector<float> dx, dy, nx, ny;
 };
 
-void poseFeatures(const ModelLevel& ml, const Frame& frame, double theta, double scale,
-                  Posed& out) {
+void poseFeatures(const std::vector<EdgeFeature>& features, const Frame& frame, double theta,
+                  double scale, Posed& out) {
     const Mat2 A = frame.A(theta, scale);
     const Mat2 N = A.inverse().transpose();
-    const std::size_t n = ml.coarse.size();
+    const std::size_t n = features.size();
     out.dx.resize(n);
     out.dy.resize(n);
     out.nx.resize(n);
     out.ny.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        const EdgeFeature& c = ml.coarse[i];
+        const EdgeFeature& c = features[i];
         out.dx[i] = float(A.a * c.x + A.b * c.y);
         out.dy[i] = float(A.c * c.x + A.d * c.y);
         const double nx = N.a * c.nx + N.b * c.ny, ny = N.c * c.nx + N.d * c.ny;
@@ -156,18 +156,28 @@ void poseFeatures(const ModelLevel& ml, const Frame& frame, double theta, double
     }
 }
 
-// The direction score with the anchor at (ax, ay) in the level's edge coordinates.
+// The direction score with the anchor at (ax, ay) in the level's edge coordinates. Written
+// without branches: whether a feature lands inside and whether its gradient points its way vary
+// from feature to feature, and mispredicted jumps would cost more than the arithmetic.
 XC_ALIGN_HOT double scoreAt(const Posed& p, const EdgeLevel& e, double ax, double ay) {
     const long W = e.dir.width / 2, H = e.dir.height;
+    const std::size_t n = p.dx.size();
+    const float* dx = p.dx.data();
+    const float* dy = p.dy.data();
+    const float* nx = p.nx.data();
+    const float* ny = p.ny.data();
+    const std::int8_t* dir = e.dir.px.data();
+    const long stride = e.dir.width;
+    const float fx = float(ax), fy = float(ay), fw = float(W), fh = float(H);
     float sum = 0;
-    for (std::size_t i = 0; i < p.dx.size(); ++i) {
-        const float px = float(ax) + p.dx[i], py = float(ay) + p.dy[i];
-        if (!(px >= 0 && py >= 0 && px < float(W) && py < float(H))) continue;
-        const std::int8_t* u = e.dir.row(long(py)) + 2 * long(px);
-        const float dot = p.nx[i] * float(u[0]) + p.ny[i] * float(u[1]);
-        if (dot > 0) sum += dot;
+    for (std::size_t i = 0; i < n; ++i) {
+        const float px = fx + dx[i], py = fy + dy[i];
+        const bool in = px >= 0 && py >= 0 && px < fw && py < fh;
+        const long at = in ? long(py) * stride + 2 * long(px) : 0;
+        const float dot = nx[i] * float(dir[at]) + ny[i] * float(dir[at + 1]);
+        sum += in ? std::max(dot, 0.0f) : 0.0f;
     }
-    return p.dx.empty() ? 0.0 : double(sum) / (127.0 * double(p.dx.size()));
+    return n == 0 ? 0.0 : double(sum) / (127.0 * double(n));
 }
 
 } // namespace
@@ -175,7 +185,7 @@ XC_ALIGN_HOT double scoreAt(const Posed& p, const EdgeLevel& e, double ax, doubl
 double directionScore(const ModelLevel& ml, const EdgeLevel& e, int level, const Frame& frame,
                       const Hypothesis& h) {
     Posed p;
-    poseFeatures(ml, frame, h.theta, h.scale, p);
+    poseFeatures(ml.coarse, frame, h.theta, h.scale, p);
     const double f = std::ldexp(1.0, -level);
     return scoreAt(p, e, h.x * f, h.y * f);
 }
@@ -183,8 +193,10 @@ double directionScore(const ModelLevel& ml, const EdgeLevel& e, int level, const
 double localSearch(const ModelLevel& ml, const EdgeLevel& e, int level, const Frame& frame,
                    const FreeDofs& dofs, double angleHalf, double logScaleHalf, Hypothesis& h) {
     const double f = std::ldexp(1.0, -level);
+    // The first, wide shift search scores the widely spread subset of the features only; the
+    // finer steps use them all.
     Posed posed;
-    poseFeatures(ml, frame, h.theta, h.scale, posed);
+    poseFeatures(ml.scan.empty() ? ml.coarse : ml.scan, frame, h.theta, h.scale, posed);
     double best = scoreAt(posed, e, h.x * f, h.y * f);
     // Positions are tried with the pose's features turned once; angles and scales re-turn them.
     auto tryShifts = [&](double reach, int n) {
@@ -206,7 +218,7 @@ double localSearch(const ModelLevel& ml, const EdgeLevel& e, int level, const Fr
     };
     auto tryPose = [&](double theta, double scale) {
         Posed p;
-        poseFeatures(ml, frame, theta, scale, p);
+        poseFeatures(ml.coarse, frame, theta, scale, p);
         const double s = scoreAt(p, e, h.x * f, h.y * f);
         if (s > best) {
             best = s;
@@ -216,6 +228,8 @@ double localSearch(const ModelLevel& ml, const EdgeLevel& e, int level, const Fr
         }
     };
     tryShifts(1.0, 2);
+    poseFeatures(ml.coarse, frame, h.theta, h.scale, posed);
+    best = scoreAt(posed, e, h.x * f, h.y * f);
     if (dofs.angle && angleHalf > 0) {
         const double base = h.theta;
         for (double k : {-1.0, -0.5, 0.5, 1.0}) tryPose(base + k * angleHalf, h.scale);
@@ -433,7 +447,7 @@ XC_ALIGN_HOT bool fitLevel(const ModelLevel& ml, const FitLevel& img, int level,
 }
 
 XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Frame& frame,
-                                 const Hypothesis& h, double gain) {
+                                 const Hypothesis& h, double gain, bool quick) {
     Evaluation ev;
     const ModelLevel& ml = m.levels.front();
     const Mat2 A = frame.A(h.theta, h.scale);
@@ -442,9 +456,11 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
     // about a quarter of the Sobel magnitude) count as clutter away from the pattern's edges.
     const double clutterThr = 0.3 * m.edgeStrength / 4.0 * std::fabs(gain);
     double n = 0, sT = 0, sI = 0, sTT = 0, sII = 0, sTI = 0;
-    long inside = 0, clutter = 0;
+    long inside = 0, clutter = 0, considered = 0;
     for (std::size_t i = 0; i < ml.pels.size(); ++i) {
         const TemplatePel& p = ml.pels[i];
+        if (quick && (!p.forFit || (i & 1))) continue;
+        ++considered;
         const double px = A.a * p.x + A.b * p.y + h.x, py = A.c * p.x + A.d * p.y + h.y;
         if (!(px >= 0 && py >= 0 && px < W && py < H)) continue;
         ++inside;
@@ -456,11 +472,11 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
         sTT += double(p.raw) * p.raw;
         sII += s.grey * s.grey;
         sTI += p.raw * s.grey;
-        if (!m.nearEdge.px[i] && 4.0 * (s.gx * s.gx + s.gy * s.gy) >= clutterThr * clutterThr)
-            ++clutter;
+        clutter += long(!quick & !m.nearEdge.px[i] &
+                        (4.0 * (s.gx * s.gx + s.gy * s.gy) >= clutterThr * clutterThr));
     }
     ev.cared = long(n);
-    ev.inside = ml.pels.empty() ? 0.0 : double(inside) / double(ml.pels.size());
+    ev.inside = considered == 0 ? 0.0 : double(inside) / double(considered);
     if (n >= 2) {
         const double vT = sTT - sT * sT / n, vI = sII - sI * sI / n;
         ev.contrast = std::sqrt(std::max(0.0, vI / n));
@@ -477,7 +493,9 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
     const double pelScale = std::sqrt(std::fabs(A.det()));
     long in = 0, counted = 0;
     double met = 0;
-    for (const EdgeFeature& e : m.edges) {
+    const std::size_t edgeStep = quick ? 2 : 1;
+    for (std::size_t k = 0; k < m.edges.size(); k += edgeStep) {
+        const EdgeFeature& e = m.edges[k];
         const double px = A.a * e.x + A.b * e.y + h.x, py = A.c * e.x + A.d * e.y + h.y;
         if (!(px >= 0 && py >= 0 && px < W && py < H)) {
             ++counted;
@@ -491,12 +509,13 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
         const double along = (s.gx * nx + s.gy * ny) / std::sqrt(nx * nx + ny * ny);
         const double len = std::sqrt(double(s.gx) * s.gx + double(s.gy) * s.gy);
         const double expected = std::fabs(gain) * e.mag / 8.0 / pelScale;
-        if (along >= 0.92 * len && len >= 0.25 * expected)
-            met += 1.0;
-        else if (along >= 0.7 * len && len >= 0.17 * expected)
-            met += 0.5;
+        // Selected without jumps: which way this goes changes from point to point.
+        const bool full = along >= 0.92 * len && len >= 0.25 * expected;
+        const bool half = along >= 0.7 * len && len >= 0.17 * expected;
+        met += full ? 1.0 : (half ? 0.5 : 0.0);
     }
-    ev.coverage = m.edges.empty() ? 0.0 : double(in) / double(m.edges.size());
+    ev.coverage =
+        m.edges.empty() ? 0.0 : double(in) / double((m.edges.size() + edgeStep - 1) / edgeStep);
     ev.edges = counted > 0 ? met / double(counted) : 0.0;
     return ev;
 }

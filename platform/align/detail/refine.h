@@ -52,7 +52,9 @@ struct Evaluation {
     double clutter = 0; // strong image-edge pels away from the pattern's edges, per pel near them
     long cared = 0;     // number of pels the correlation used
 };
+// quick: an estimate from every other pel the fit uses and every other edge point,
+// without the clutter, for deciding early whether a candidate is worth its full fit.
 Evaluation evaluate(const Model& m, const FitLevel& img, const Frame& frame, const Hypothesis& h,
-                    double gain);
+                    double gain, bool quick = false);
 
 } // namespace xc_align

@@ -21,6 +21,9 @@ constexpr double kEarlyShare = 0.6;
 // A hypothesis whose first correlation falls this far below a result already found at its place
 // is not refined.
 constexpr double kDominated = 0.2;
+// Gauss-Newton iterations per level: the coarse levels hand over a start within a fraction of a
+// pel, from where three steps reach the accuracy the results need.
+constexpr int kFitIterations = 3;
 // Two results whose anchors lie this close (pels) at nearly the same angle are one instance,
 // whatever the overlap limit.
 constexpr double kSamePlace = 2.0;
@@ -149,12 +152,15 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     for (int k = level; k >= 0; --k) {
         double ncc = 0;
         if (k == 0 && level > 0 && earlyReject) {
-            // The full-resolution correlation at the pose handed down: a candidate well below
-            // the accept threshold here is not worth the full-resolution fit.
-            const double start = startFit(m.levels.front(), img.fit(0), 0, frame, st);
-            if (start < s.acceptThreshold - kEarlyMargin) return std::nullopt;
+            // The full-resolution verdict at the pose handed down: the coarse fits leave it
+            // within a fraction of a pel, where the final score changes little, so a candidate
+            // well below the accept threshold here is not worth the full-resolution fit.
+            const Evaluation ev = evaluate(m, img.raw(0), frame, st.h, st.gain, true);
+            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < s.acceptThreshold - kEarlyMargin)
+                return std::nullopt;
+            startFit(m.levels.front(), img.fit(0), 0, frame, st);
         }
-        if (!fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs, k == 0 ? 5 : 4, st,
+        if (!fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs, kFitIterations, st,
                       &ncc))
             return std::nullopt;
         if (k == level && firstNcc) *firstNcc = ncc;
@@ -212,7 +218,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
            img.grey(runLevels).height >= 8)
         ++runLevels;
     const std::vector<GridPose> grid = buildGrid(m, frame, s.zones, runLevels);
-    const std::size_t maxCandidates = std::size_t(std::clamp(2 * s.numToFind + 10, 16L, 400L));
+    const std::size_t maxCandidates = std::size_t(std::clamp(s.numToFind + 8, 12L, 400L));
     const std::vector<Candidate> cands =
         coarseSearch(m, img, frame, grid, kCoarseMin, maxCandidates, poll);
     Collector results(s);
