@@ -62,22 +62,31 @@ std::uint64_t hashPels(const GreyView& view) {
 
 std::shared_ptr<const RunImage> runImageFor(const ImageKey& key, const GreyView& image,
                                             const GreyView* mask) {
+    // An entry found by key is compared pel for pel before it is used (outside the lock: the
+    // data are immutable); one that differs is a hash collision and is replaced below.
+    std::shared_ptr<const RunImage> hit;
     {
         std::lock_guard<std::mutex> lock(gMutex);
         for (auto it = gEntries.begin(); it != gEntries.end(); ++it)
             if (it->key == key) {
                 gEntries.splice(gEntries.begin(), gEntries, it);
-                return gEntries.front().data;
+                hit = gEntries.front().data;
+                break;
             }
     }
+    if (hit && hit->builtFrom(image, mask)) return hit;
     // Built outside the lock so that other threads' searches are not held up; if another
     // thread stored the same image meanwhile, its entry is used.
     auto data = std::make_shared<const RunImage>(image, mask);
     std::lock_guard<std::mutex> lock(gMutex);
     for (auto it = gEntries.begin(); it != gEntries.end(); ++it)
         if (it->key == key) {
-            gEntries.splice(gEntries.begin(), gEntries, it);
-            return gEntries.front().data;
+            if (!hit && it->data->builtFrom(image, mask)) {
+                gEntries.splice(gEntries.begin(), gEntries, it);
+                return gEntries.front().data;
+            }
+            gEntries.erase(it);
+            break;
         }
     gEntries.push_front(Entry{key, data});
     while (gEntries.size() > kCacheEntries) gEntries.pop_back();

@@ -131,6 +131,24 @@ RunImage::RunImage(const GreyView& image, const GreyView* mask) {
     edges_.resize(grey_.size());
 }
 
+bool RunImage::builtFrom(const GreyView& image, const GreyView* mask) const {
+    const GreyPlane& g = grey_.front();
+    if (image.width != g.width || image.height != g.height || (mask != nullptr) != !mask_.empty())
+        return false;
+    for (long y = 0; y < g.height; ++y)
+        if (std::memcmp(image.row(y), g.row(y), std::size_t(g.width)) != 0) return false;
+    if (!mask) return true;
+    const GreyPlane& m = mask_.front();
+    if (mask->width != m.width || mask->height != m.height) return false;
+    for (long y = 0; y < m.height; ++y) {
+        const std::uint8_t* s = mask->row(y);
+        const std::uint8_t* d = m.row(y);
+        for (long x = 0; x < m.width; ++x)
+            if ((s[x] >= 128 ? 255 : 0) != d[x]) return false;
+    }
+    return true;
+}
+
 const GreyPlane* RunImage::smooth0() const {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!smooth0_) smooth0_ = std::make_shared<const GreyPlane>(smooth121(grey_.front().view()));

@@ -71,6 +71,9 @@ public:
         return mask_.empty() ? nullptr : &mask_[std::size_t(level)];
     }
     std::shared_ptr<const EdgeLevel> edges(int level) const;
+    // Whether these data were built from exactly these pels (and mask, read as cared for from
+    // 128 up): the cache's content hash could in principle collide, this comparison cannot.
+    bool builtFrom(const GreyView& image, const GreyView* mask) const;
     // Full resolution is fitted on the image smoothed by smooth121 (as the template is), so
     // that a little more or less blur in the image than in the template matters less.
     // The unsmoothed level, as the final score reads it.
