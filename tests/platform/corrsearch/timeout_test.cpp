@@ -1,0 +1,50 @@
+// The caller's time limit stops a run promptly and propagates.
+#include "corrsearch_test_util.h"
+
+#include "core/sys/attention.h"
+#include "core/sys/timeout.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+TEST(CorrSearchTimeout, ExpiredLimitsPropagateAndStopLongRunsPromptly) {
+    // A large noise image and a large model: a full-resolution run would take seconds.
+    const long size = 2048;
+    xcPelBuffer<unsigned char> img(size, size);
+    oc_test::Rng rng(5);
+    for (long y = 0; y < size; ++y)
+        for (long x = 0; x < size; ++x)
+            *img.pointToPel(x, y) = static_cast<unsigned char>(rng.next() & 0xFF);
+    xcPelBuffer_const<unsigned char> patch = img;
+    patch.window(xcPelRect(700, 900, 128, 128));
+    const xcCorrSearchModel m = cs_test::trained(patch, 24);
+
+    {
+        xcAttentionTag tag(true);
+        tag.attachTimeout(0.0);
+        EXPECT_THROW(cs_test::run(m, img, cs_test::runParams(0.5, 1)), xcTimeout::Expired);
+    }
+    {
+        xcAttentionTag tag(true);
+        tag.attachTimeoutCustom(0.0, 0x80000064);
+        try {
+            cs_test::run(m, img, cs_test::runParams(0.5, 1, 16));
+            ADD_FAILURE() << "the run should have expired";
+        } catch (const xcTimeout::InternalExpired& e) {
+            EXPECT_EQ(e.code(), 0x80000064);
+        }
+    }
+    for (long algorithm : {8L, 16L}) {
+        xcAttentionTag tag(true);
+        const auto start = std::chrono::steady_clock::now();
+        tag.attachTimeout(0.02);
+        EXPECT_THROW(cs_test::run(m, img, cs_test::runParams(0.5, 1, algorithm)),
+                     xcTimeout::Expired);
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        // Generous for sanitiser builds; the limit is polled every placement row.
+        EXPECT_LT(ms, 150.0) << "algorithm " << algorithm;
+    }
+}
