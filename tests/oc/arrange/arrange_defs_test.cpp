@@ -45,7 +45,7 @@ TEST(OCArrangeDefs, ExceptionsArchiveTheirMessageAndLoadByClassName) {
 
     // A version other than 0 names the class whose byte it is, with the number 0.
     for (std::size_t at : {std::size_t(31), std::size_t(32)}) {
-        std::vector<unsigned char> bytes = ar.bytes();
+        Bytes bytes = ar.bytes();
         bytes[at] = 1;
         xcMemoryArchive back(bytes);
         xcPersistent* p = nullptr;

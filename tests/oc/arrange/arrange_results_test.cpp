@@ -40,14 +40,12 @@ xcOCArrangeResults filled(const std::string& name = "") {
 } // namespace
 
 TEST(OCArrangeResults, Equality) {
-    EXPECT_EQ(xcOCArrangeResults(), xcOCArrangeResults());
     // Two different but equal arrangements compare equal; a copy shares the arrangement.
     const xcOCArrangeResults a = filled(), b = filled();
     EXPECT_NE(a.arrangement(), b.arrangement());
     EXPECT_EQ(a, b);
     EXPECT_EQ(xcOCArrangeResults(a).arrangement(), a.arrangement());
     EXPECT_NE(a, filled("renamed"));
-    EXPECT_NE(xcOCArrangeResults(), a);
 
     const std::function<void(xcOCArrangeResults&)> changes[] = {
         [](xcOCArrangeResults& e) { Access::arrangement(e).reset(); }, // null against non-null
@@ -69,15 +67,13 @@ TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
     Access::clientFromArrangementXform(r) = xcXform<2>::translation({3, 4});
     Access::statusFlags(r) = {xcOCArrangeDefs::eUnknown};
     Access::scores(r) = {0.5};
-    const std::vector<unsigned char> bytes = store(r);
+    const Bytes bytes = store(r);
     Reader rd(bytes);
     for (int v : {1, 1, 0, 0}) EXPECT_EQ(rd.u8(), v); // version, found, truncated, no arrangement
     for (double v : {1.0, 0.0, 0.0, 1.0, 3.0, 4.0}) EXPECT_EQ(rd.f64(), v);
-    EXPECT_EQ(rd.u8(), 0); // status flags as unsigned longs
-    EXPECT_EQ(rd.u32(), 1u);
+    rd.vec(1); // status flags as unsigned longs
     EXPECT_EQ(rd.u32(), 2u);
-    EXPECT_EQ(rd.u8(), 0); // scores
-    EXPECT_EQ(rd.u32(), 1u);
+    rd.vec(1); // scores
     EXPECT_EQ(rd.f64(), 0.5);
     EXPECT_TRUE(rd.atEnd());
     xcOCArrangeResults back;
@@ -92,7 +88,7 @@ TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
     EXPECT_NE(fullBack.arrangement(), full.arrangement());
 
     // Version 0 carries two more doubles, read and dropped.
-    std::vector<unsigned char> v0 = bytes;
+    Bytes v0 = bytes;
     v0[0] = 0;
     const double extra[2] = {7.0, 8.0};
     const unsigned char* p = reinterpret_cast<const unsigned char*>(extra);
@@ -101,27 +97,21 @@ TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
     load(v0, old);
     EXPECT_EQ(old, r);
 
-    for (unsigned char v : {2, 0x80, 0xFF}) {
-        std::vector<unsigned char> bad = bytes;
+    for (unsigned char v : {2, 0xFF}) {
+        Bytes bad = bytes;
         bad[0] = v;
         xcOCArrangeResults target = filled();
-        try {
-            load(bad, target);
-            ADD_FAILURE() << "version " << int(v) << " loaded";
-        } catch (const xcArchive::UnknownVersion& e) {
-            EXPECT_EQ(e.text(), "oc/arrange");
-            EXPECT_EQ(e.number(), 719);
-        }
+        expectUnknownVersion(bad, target, "oc/arrange", 719);
         EXPECT_EQ(target, filled());
     }
     // A status that is no status is damage.
-    std::vector<unsigned char> badStatus = bytes;
+    Bytes badStatus = bytes;
     badStatus[4 + 48 + 5] = 3;
     xcOCArrangeResults target;
     EXPECT_THROW(load(badStatus, target), xcArchive::BadFormat);
     EXPECT_EQ(target, xcOCArrangeResults());
 
-    damageRun(store(full), [](const std::vector<unsigned char>& data) {
+    damageRun(store(full), [](const Bytes& data) {
         xcMemoryArchive in(data);
         xcOCArrangeResults loaded;
         in || loaded;

@@ -29,20 +29,19 @@ Image darkBlock(const xcPelRect& win) {
 
 } // namespace
 
+// Light on dark makes every white pel mark; unknown takes the light border as background; a
+// blank character gives false at once.
 TEST(DetectMarkRect, OneBlackPelAndBothPolarities) {
     const Image img = onePel();
-    xcRect box(1, 2, 3, 4);
-    EXPECT_TRUE(xf_DetectMarkRect_(img, img.window(), ConstImage(), false, kDark, box));
-    EXPECT_EQ(box, xcRect(5, 7, 1, 1));
-    // Light on dark: every white pel is mark, so the box is the whole region.
-    EXPECT_TRUE(xf_DetectMarkRect_(img, img.window(), ConstImage(), false, kLight, box));
-    EXPECT_EQ(box, xcRect(0, 0, 20, 16));
-    // Unknown: the light border is background, as with dark on light.
-    EXPECT_TRUE(xf_DetectMarkRect_(img, img.window(), ConstImage(), false, kUnknown, box));
-    EXPECT_EQ(box, xcRect(5, 7, 1, 1));
-    // A blank character gives false at once.
-    EXPECT_FALSE(xf_DetectMarkRect_(img, img.window(), ConstImage(), true, kDark, box));
-    EXPECT_EQ(box, xcRect());
+    const auto detect = [&](bool blank, xcOCDefs::Polarity p) {
+        xcRect box(1, 2, 3, 4);
+        const bool found = xf_DetectMarkRect_(img, img.window(), ConstImage(), blank, p, box);
+        return std::pair(found, box);
+    };
+    EXPECT_EQ(detect(false, kDark), std::pair(true, xcRect(5, 7, 1, 1)));
+    EXPECT_EQ(detect(false, kLight), std::pair(true, xcRect(0, 0, 20, 16)));
+    EXPECT_EQ(detect(false, kUnknown), std::pair(true, xcRect(5, 7, 1, 1)));
+    EXPECT_EQ(detect(true, kDark), std::pair(false, xcRect()));
 }
 
 TEST(DetectMarkRect, UnknownPolarityFollowsTheBorder) {
@@ -112,19 +111,16 @@ TEST(DetectMarkRect, RectAndMaskSelectThePels) {
 TEST(DetectMarkRect, CallerErrors) {
     const Image img = onePel();
     xcRect box(1, 1, 1, 1);
-    try {
-        xf_DetectMarkRect_(img, img.window(), ConstImage(), false, xcOCDefs::Polarity(3), box);
-        FAIL() << "polarity 3 accepted";
-    } catch (const xcOCDefs::BadParams& e) {
-        EXPECT_STREQ(e.what(), "Illegal polarity");
-    }
+    const auto three = xcOCDefs::Polarity(3);
+    expectBadParams([&] { xf_DetectMarkRect_(img, img.window(), ConstImage(), false, three, box); },
+                    "Illegal polarity");
     EXPECT_EQ(box, xcRect(1, 1, 1, 1));
     EXPECT_THROW(
         xf_DetectMarkRect_(ConstImage(), xcPelRect(0, 0, 2, 2), ConstImage(), false, kDark, box),
         xcOCDefs::BadParams);
 }
 
-TEST(MarkOrigins, ImageCentreAndLowerLeft) {
+TEST(MarkOrigins, ImageCentreImageLowerLeftAndDetectedMarkLowerLeft) {
     Image img = onePel();
     img.clientFromImageXform(xcXform<2>::translation(xcVector<2>(100, 50)));
     xcVector<2> o;
@@ -132,14 +128,9 @@ TEST(MarkOrigins, ImageCentreAndLowerLeft) {
     EXPECT_EQ(o, xcVector<2>(104.5, 55));
     EXPECT_TRUE(xf_computeOriginImageLowerLeft_(img, xcPelRect(2, 3, 5, 4), ConstImage(), o));
     EXPECT_EQ(o, xcVector<2>(102, 57));
-}
 
-TEST(MarkOrigins, DetectedMarkLowerLeft) {
-    Image img = onePel();
-    img.clientFromImageXform(xcXform<2>::translation(xcVector<2>(100, 50)));
     const xcPelRect rect = img.window();
     const xcVector<2> imageLl(100, 66);
-    xcVector<2> o;
     // A given mark: its lower-left corner (already client coordinates), or the image lower left
     // when it is degenerate.
     EXPECT_TRUE(xf_computeOriginDetectedMarkLowerLeft_(img, rect, ConstImage(), false, true,

@@ -2,6 +2,9 @@
 #pragma once
 
 #include "core/image/pel_buffer.h"
+#include "foundation/oc_defs.h"
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
@@ -36,6 +39,18 @@ inline std::vector<std::vector<int>> rowsOf(const ConstImage& img) {
     for (long y = 0; y < img.height(); ++y)
         for (long x = 0; x < img.width(); ++x) rows[y].push_back(*img.pointToPel(x, y));
     return rows;
+}
+
+// f must throw BadParams whose text is `what`.
+template <class F>
+void expectBadParams(F&& f, const char* what) {
+    try {
+        f();
+        ADD_FAILURE() << "accepted; expected \"" << what << "\"";
+    } catch (const xcOCDefs::BadParams& e) {
+        EXPECT_STREQ(e.what(), what);
+        EXPECT_EQ(e.errorNumber(), 0x10005E00);
+    }
 }
 
 } // namespace imageutil_test

@@ -1,8 +1,6 @@
 #include "oc/oc/alphabet.h"
 
 #include "core/base/errors.h"
-#include "core/persist/archive_geom.h"
-#include "core/persist/archive_vector.h"
 #include "foundation/oc_defs.h"
 #include "oc/oc/fixtures.h"
 
@@ -18,7 +16,7 @@ const char* const kNoChar = "The character for the specified key does not exist 
 const char* const kThreshold = "Confusion threshold must be between 0 and 1.";
 const char* const kDupKeys = "The keys for at least two of the supplied characters are identical.";
 
-xcOCAlphabet loadAlphabet(const std::vector<unsigned char>& bytes) {
+xcOCAlphabet loadAlphabet(const Bytes& bytes) {
     xcOCAlphabet a;
     loadObject(bytes, a);
     return a;
@@ -31,7 +29,6 @@ TEST(OCAlphabet, ConstructionAndThreshold) {
     const xcOCAlphabet def;
     EXPECT_TRUE(def.isCompiled());
     EXPECT_EQ(def.confusionMatrix().rows(), 1);
-    expectThrow<xcOCDefs::BadKey>([&] { def.confusion(1, 1); }, kNoChar, kBadKey);
     expectThrow<xcOCDefs::BadKey>([&] { def.characterOffset(1, 1); }, kNoChar, kBadKey);
 
     const xcOCAlphabet a({normal(1, "a"), blank(2, "sp")}, 0.25, false, "abc");
@@ -41,21 +38,12 @@ TEST(OCAlphabet, ConstructionAndThreshold) {
     expectThrow<xcOCDefs::BadKey>([&] { a.character(9); }, kNoChar, kBadKey);
     expectThrow<xcOCDefs::NotCompiled>([&] { a.confusion(1, 2); }, "", kNotCompiled);
     expectThrow<xcOCDefs::NotCompiled>([&] { a.characterOffset(1, 2); }, "", kNotCompiled);
-    xcOCAlphabet::MutableModels mut{xcPtrHandle<xcOCModel>(new xcOCModel(*normal(1, "a"))),
-                                    xcPtrHandle<xcOCModel>(new xcOCModel(*blank(2, "sp")))};
-    EXPECT_EQ(xcOCAlphabet(mut, 0.25, false, "abc"), a);
 
     // The threshold is checked first, then the keys.
-    expectThrow<xcOCDefs::BadParams>(
-        [] {
-            xcOCAlphabet({normal(1, "a"), normal(1, "b")}, 1.5, false, "");
-        },
-        kThreshold, kBadParams);
-    expectThrow<xcOCDefs::SameKey>(
-        [] {
-            xcOCAlphabet({normal(1, "a"), normal(1, "b")}, 0.5, false, "");
-        },
-        kDupKeys, kSameKey);
+    const xcOCAlphabet::Models same{normal(1, "a"), normal(1, "b")};
+    expectThrow<xcOCDefs::BadParams>([&] { xcOCAlphabet(same, 1.5, false, ""); }, kThreshold,
+                                     kBadParams);
+    expectThrow<xcOCDefs::SameKey>([&] { xcOCAlphabet(same, 0.5, false, ""); }, kDupKeys, kSameKey);
     EXPECT_THROW(xcOCAlphabet({normal(1, "a"), ModelHandle()}, 0.5, false, ""), xcBadPointer);
 
     // The threshold setter takes 0 and 1 and keeps the compiled state.
@@ -74,42 +62,27 @@ TEST(OCAlphabet, ConstructionAndThreshold) {
 TEST(OCAlphabet, CharactersAndAddCheckBeforeTheyChange) {
     xcOCAlphabet a = loadAlphabet(compiledArchive({normal(1, "a"), normal(2, "b")}));
     const xcOCAlphabet saved = a;
-
-    expectThrow<xcOCDefs::SameKey>(
-        [&] {
-            a.characters({normal(5, "x"), normal(5, "y")}, false);
-        },
-        kDupKeys, kSameKey);
-    EXPECT_EQ(a, saved);
-    EXPECT_THROW(a.characters({normal(5, "x"), ModelHandle()}, false), xcBadPointer);
+    const char* kInAlphabet = "At least one of the supplied characters has the same key as one of "
+                              "the characters in the alphabet.";
     // The key already in the alphabet is reported even when the supplied keys also repeat.
-    expectThrow<xcOCDefs::SameKey>(
-        [&] {
-            a.add({normal(7, "x"), normal(7, "y"), normal(2, "z")}, false);
-        },
-        "At least one of the supplied characters has the same key as one of the characters in "
-        "the alphabet.",
-        kSameKey);
-    EXPECT_EQ(a, saved);
-    expectThrow<xcOCDefs::SameKey>(
-        [&] {
-            a.add({normal(7, "x"), normal(7, "y")}, false);
-        },
-        kDupKeys, kSameKey);
+    const xcOCAlphabet::Models twice{normal(5, "x"), normal(5, "y")},
+        inAlphabet{normal(7, "x"), normal(7, "y"), normal(2, "z")};
+    expectThrows<xcOCDefs::SameKey>({{[&] { a.characters(twice, false); }, kDupKeys},
+                                     {[&] { a.add(inAlphabet, false); }, kInAlphabet},
+                                     {[&] { a.add(twice, false); }, kDupKeys}},
+                                    kSameKey);
+    EXPECT_THROW(a.characters({normal(5, "x"), ModelHandle()}, false), xcBadPointer);
     EXPECT_EQ(a, saved);
     EXPECT_TRUE(a.isCompiled());
 
     a.add(blank(3, "sp"), false);
     EXPECT_FALSE(a.isCompiled());
-    a.add(xcOCAlphabet::MutableModels{xcPtrHandle<xcOCModel>(new xcOCModel(*normal(4, "d")))},
-          false);
-    EXPECT_EQ(a.characterIndex(4), 3);
-    a.characters({normal(9, "z")}, false);
-    EXPECT_EQ(a.numChars(), 1);
+    EXPECT_EQ(a.characterIndex(3), 2);
 
     // Compilation is not offered: asking for it replaces the characters, leaves the alphabet
     // not compiled and says so.
     EXPECT_THROW(a.characters({normal(8, "y")}, true), xcOCDefs::NotImplemented);
+    EXPECT_EQ(a.numChars(), 1);
     EXPECT_EQ(a.characterIndex(8), 0);
     EXPECT_FALSE(a.isCompiled());
 }
@@ -120,24 +93,19 @@ TEST(OCAlphabet, RemoveKeepsACompiledAlphabetCompiledAndMovesTheLastCharacter) {
     // Key k was built at index k - 1: its scores are 10 (i - 1) + j and its offsets (i - 1, j - 1).
     const xcOCAlphabet saved = a;
     a.remove(std::vector<long>{});
+    const std::vector<long> unknown{1, 4}, repeated{1, 1};
     expectThrow<xcOCDefs::BadKey>(
-        [&] {
-            a.remove({1, 4});
-        },
+        [&] { a.remove(unknown); },
         "At least one of the supplied keys does not reference a character in this alphabet.",
         kBadKey);
-    expectThrow<xcOCDefs::SameKey>(
-        [&] {
-            a.remove({1, 1});
-        },
-        "At least one of the supplied keys is identical.", kSameKey);
+    expectThrow<xcOCDefs::SameKey>([&] { a.remove(repeated); },
+                                   "At least one of the supplied keys is identical.", kSameKey);
     EXPECT_EQ(a, saved);
     EXPECT_EQ(a.confusionMatrix(), saved.confusionMatrix());
 
     // Removing the first of three moves the third to index 0 with its scores and offsets.
     a.remove(1);
     EXPECT_TRUE(a.isCompiled());
-    ASSERT_EQ(a.numChars(), 2);
     EXPECT_EQ(a.characterIndex(3), 0);
     EXPECT_EQ(a.characterIndex(2), 1);
     EXPECT_EQ(a.confusionMatrix().cols(), 2);
@@ -154,12 +122,6 @@ TEST(OCAlphabet, RemoveKeepsACompiledAlphabetCompiledAndMovesTheLastCharacter) {
     EXPECT_TRUE(a.isCompiled());
     EXPECT_EQ(a.confusionMatrix().rows(), 1);
     EXPECT_TRUE(a.offsets().empty());
-
-    // Not compiled: the characters still move, and nothing asks for scores.
-    xcOCAlphabet u({normal(1, "a"), normal(2, "b"), normal(3, "c")}, 0.5, false, "");
-    u.remove(1);
-    EXPECT_EQ(u.characterIndex(3), 0);
-    EXPECT_FALSE(u.isCompiled());
 }
 
 TEST(OCAlphabet, ConfusabilityUsesTheRowCharactersThreshold) {
@@ -172,7 +134,6 @@ TEST(OCAlphabet, ConfusabilityUsesTheRowCharactersThreshold) {
     EXPECT_FALSE(a.areConfusable(5, 7));
     EXPECT_TRUE(a.areConfusable(6, 7));
     EXPECT_FALSE(a.areConfusable(7, 6));
-    EXPECT_DOUBLE_EQ(a.confusion(6, 7), 0.6);
     expectThrow<xcOCDefs::BadKey>([&] { a.areConfusable(6, 8); }, kNoChar, kBadKey);
 
     // Not compiled: an unknown first key is still BadKey; a known one asks for scores.
@@ -188,7 +149,6 @@ TEST(OCAlphabet, EqualityAssignmentAndRealEq) {
     const xcOCAlphabet a = ab(0.5, "x");
     EXPECT_EQ(a, ab(0.5, "x"));
     EXPECT_NE(a, xcOCAlphabet({normal(2, "b"), normal(1, "a")}, 0.5, false, "x"));
-    EXPECT_NE(a, ab(0.5, "y"));
     EXPECT_NE(a, ab(0.5, "x", 5));
     EXPECT_NE(a, ab(0.5000001, "x"));
     EXPECT_TRUE(xfRealEq(a, ab(0.5000001, "x"), 1e-6));
@@ -196,13 +156,10 @@ TEST(OCAlphabet, EqualityAssignmentAndRealEq) {
 
     // Matrix and offsets do not count; the compiled flag does.
     const xcOCAlphabet c = loadAlphabet(compiledArchive({normal(1, "a"), normal(2, "b")}));
-    xcOCAlphabet c2 = c;
-    c2.name("x");
-    EXPECT_NE(c2, a);
-    xcOCAlphabet uncompiled = c2;
+    xcOCAlphabet uncompiled = c;
     uncompiled.add(normal(3, "c"), false);
     uncompiled.remove(3);
-    EXPECT_NE(uncompiled, c2);
+    EXPECT_NE(uncompiled, c);
 
     // Assignment copies the matrix only from a compiled source.
     xcOCAlphabet target;
@@ -212,19 +169,16 @@ TEST(OCAlphabet, EqualityAssignmentAndRealEq) {
     keeps = a;
     EXPECT_EQ(keeps, a);
     EXPECT_EQ(keeps.confusionMatrix(), c.confusionMatrix());
-    EXPECT_EQ(xcOCAlphabet(c).characterOffset(1, 2), xcXform<2>::translation({0, 1}));
 }
 
 TEST(OCAlphabet, ArchiveWritesVersionOneFieldByField) {
     xcOCAlphabet a({blank(4, "sp")}, 0.75, false, "AB");
-    const std::vector<unsigned char> bytes = storeObject(a);
+    const Bytes bytes = storeObject(a);
     Reader r(bytes);
     EXPECT_EQ(r.u8(), 1);
     EXPECT_EQ(r.str(), "AB");
     EXPECT_EQ(r.f64(), 0.75);
-    // characters: vector version 0, count 1, a new framed object of class xcOCModel
-    EXPECT_EQ(r.u8(), 0);
-    EXPECT_EQ(r.u32(), 1u);
+    r.vec(1); // characters: one new framed object of class xcOCModel
     EXPECT_EQ(r.u8(), 1);
     EXPECT_EQ(r.str(), "xcOCModel");
     EXPECT_EQ(r.u8(), 1); // the model's own version
@@ -238,8 +192,7 @@ TEST(OCAlphabet, ArchiveWritesVersionOneFieldByField) {
     EXPECT_EQ(r.u32(), 1u); // matrix rows
     EXPECT_EQ(r.u32(), 1u); // matrix cols
     r.skip(8);
-    EXPECT_EQ(r.u8(), 0); // offsets: vector version, count 0
-    EXPECT_EQ(r.u32(), 0u);
+    r.vec(0); // offsets
     EXPECT_TRUE(r.atEnd());
 
     // A compiled alphabet loads compiled, with its scores, and round-trips.
@@ -262,22 +215,15 @@ TEST(OCAlphabet, OldUnknownInconsistentAndDamagedArchives) {
         ar || version || name || threshold || models || wasCompiled;
         return ar.bytes();
     };
-    xcOCAlphabet a = loadAlphabet(version0(false));
-    EXPECT_FALSE(a.isCompiled());
-    EXPECT_EQ(a, xcOCAlphabet({normal(1, "a")}, 0.3, false, "old"));
+    EXPECT_EQ(loadAlphabet(version0(false)), xcOCAlphabet({normal(1, "a")}, 0.3, false, "old"));
     // A compiled version-0 alphabet would have to be compiled at once, which is not offered.
     xcOCAlphabet b;
     EXPECT_THROW(loadObject(version0(true), b), xcOCDefs::NotImplemented);
     EXPECT_EQ(b, xcOCAlphabet());
 
-    std::vector<unsigned char> bytes = compiledArchive({normal(1, "a")});
+    Bytes bytes = compiledArchive({normal(1, "a")});
     bytes[0] = 2;
-    try {
-        loadObject(bytes, b);
-        ADD_FAILURE() << "version 2 loaded";
-    } catch (const xcArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.text(), "xcOCAlphabet");
-    }
+    expectUnknownVersion(bytes, static_cast<xcPersistent&>(b), "xcOCAlphabet");
 
     // A compiled alphabet whose scores do not fit its characters is damage.
     xcMemoryArchive ar;
@@ -292,9 +238,8 @@ TEST(OCAlphabet, OldUnknownInconsistentAndDamagedArchives) {
     EXPECT_THROW(loadObject(ar.bytes(), b), xcArchive::BadFormat);
     EXPECT_EQ(b, xcOCAlphabet());
 
-    xcPtrHandle_const<xcOCAlphabet> h(new xcOCAlphabet(
-        loadAlphabet(compiledArchive({normal(1, "a"), blank(2, "sp"), normal(3, "c")}))));
-    damageRun(store(h), [](const std::vector<unsigned char>& data) {
+    xcPtrHandle_const<xcOCAlphabet> h(compiledAlphabet({normal(1, "a"), blank(2, "sp")}));
+    damageRun(store(h), [](const Bytes& data) {
         xcMemoryArchive ar(data);
         xcPtrHandle_const<xcOCAlphabet> loaded;
         ar || loaded;

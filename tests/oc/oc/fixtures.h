@@ -26,6 +26,7 @@ namespace oc_test {
 using Image = xcPelBuffer_const<unsigned char>;
 using ModelHandle = xcPtrHandle_const<xcOCModel>;
 using AlphabetHandle = xcPtrHandle_const<xcOCAlphabet>;
+using Bytes = std::vector<unsigned char>;
 
 // An image covering `window` whose pels follow a pattern picked by `seed`.
 inline Image makeImage(const xcPelRect& window, int seed = 1,
@@ -67,67 +68,54 @@ inline AlphabetHandle alphabetOf(int n) {
 }
 
 // A version-1 archive of a compiled alphabet named "compiled": scores(i, j) gives element (i, j)
-// of the confusion matrix (default 10 i + j + 1, recognisable in tests) and the offset of (i, j)
-// is a translation by (i, j). Loading it is the way to a compiled alphabet while compilation is
-// not offered.
-inline std::vector<unsigned char>
-compiledArchive(xcOCAlphabet::Models models, double threshold = 0.5,
-                const std::function<double(long, long)>& scores = nullptr) {
+// of the confusion matrix (default 10 i + j + 1) and the offset of (i, j) is a translation by
+// (i, j). Loading it is the way to a compiled alphabet while compilation is not offered.
+inline Bytes compiledArchive(xcOCAlphabet::Models models, double threshold = 0.5,
+                             const std::function<double(long, long)>& scores = nullptr) {
     xcMemoryArchive ar;
     unsigned char version = 1;
     std::string name = "compiled";
     bool compiled = true;
-    const long n = static_cast<long>(models.size());
-    const long d = n > 0 ? n : 1;
+    const long n = static_cast<long>(models.size()), d = n > 0 ? n : 1;
     xcNMMatrix m(d, d);
     std::vector<std::vector<xcXform<2>>> offsets(static_cast<std::size_t>(n));
     for (long i = 0; i < d; ++i)
-        for (long j = 0; j < d; ++j)
+        for (long j = 0; j < d; ++j) {
             m(i, j) = n == 0 ? 0.0 : scores ? scores(i, j) : 10.0 * i + j + 1;
-    for (long i = 0; i < n; ++i)
-        for (long j = 0; j < n; ++j)
-            offsets[static_cast<std::size_t>(i)].push_back(
-                xcXform<2>::translation({double(i), double(j)}));
+            if (i < n)
+                offsets[std::size_t(i)].push_back(xcXform<2>::translation({1.0 * i, 1.0 * j}));
+        }
     ar || version || name || threshold || models || compiled || m || offsets;
     return ar.bytes();
+}
+
+// The bytes a value, or a persistent object written by value without framing, writes.
+template <class T>
+Bytes store(T& value) {
+    xcMemoryArchive ar;
+    ar || value;
+    return ar.bytes();
+}
+inline Bytes storeObject(xcPersistent& obj) {
+    return store(obj);
+}
+
+// Loads a value from bytes and checks that every byte was used.
+template <class T>
+void load(const Bytes& bytes, T& value) {
+    xcMemoryArchive ar(bytes);
+    ar || value;
+    EXPECT_EQ(ar.position(), bytes.size());
+}
+inline void loadObject(const Bytes& bytes, xcPersistent& obj) {
+    load(bytes, obj);
 }
 
 inline AlphabetHandle compiledAlphabet(xcOCAlphabet::Models models, double threshold = 0.5,
                                        const std::function<double(long, long)>& scores = nullptr) {
     xcPtrHandle<xcOCAlphabet> a(new xcOCAlphabet());
-    xcMemoryArchive ar(compiledArchive(std::move(models), threshold, scores));
-    xcPersistent& p = *a;
-    ar || p;
+    loadObject(compiledArchive(std::move(models), threshold, scores), *a);
     return a;
-}
-
-// The bytes an object or value writes.
-template <class T>
-std::vector<unsigned char> store(T& value) {
-    xcMemoryArchive ar;
-    ar || value;
-    return ar.bytes();
-}
-
-// A persistent object written by value, without framing.
-inline std::vector<unsigned char> storeObject(xcPersistent& obj) {
-    xcMemoryArchive ar;
-    ar || obj;
-    return ar.bytes();
-}
-
-// Loads a value from bytes and checks that every byte was used.
-template <class T>
-void load(const std::vector<unsigned char>& bytes, T& value) {
-    xcMemoryArchive ar(bytes);
-    ar || value;
-    EXPECT_EQ(ar.position(), bytes.size());
-}
-
-inline void loadObject(const std::vector<unsigned char>& bytes, xcPersistent& obj) {
-    xcMemoryArchive ar(bytes);
-    ar || obj;
-    EXPECT_EQ(ar.position(), bytes.size());
 }
 
 // Runs f, which must throw exactly an E with this message and error number.
@@ -150,6 +138,20 @@ void expectThrows(const Refusals& cases, long errorNumber) {
     for (const auto& [f, message] : cases) expectThrow<E>(f, message, errorNumber);
 }
 
+// Loading `bytes` into `value` must fail with UnknownVersion naming `where` (and `number`
+// unless it is -1).
+template <class T>
+void expectUnknownVersion(const Bytes& bytes, T& value, const std::string& where,
+                          long number = -1) {
+    try {
+        load(bytes, value);
+        ADD_FAILURE() << "unknown version loaded";
+    } catch (const xcArchive::UnknownVersion& e) {
+        EXPECT_EQ(e.text(), where);
+        EXPECT_TRUE(number == -1 || e.number() == number) << e.number();
+    }
+}
+
 // Error numbers of the OC exceptions.
 constexpr long kBadParams = 0x10005E00, kBadImage = 0x10005E01, kNotImplemented = 0x10005E02,
                kSameKey = 0x10005E03, kBadKey = 0x10005E04, kBadIndex = 0x10005E05,
@@ -158,63 +160,57 @@ constexpr long kBadParams = 0x10005E00, kBadImage = 0x10005E01, kNotImplemented 
 // Reads little-endian fields from archive bytes, to check layouts field by field.
 class Reader {
 public:
-    explicit Reader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
+    explicit Reader(const Bytes& bytes) : b_(bytes) {}
     template <class T>
     T get() {
         T v;
-        std::memcpy(&v, take(sizeof v), sizeof v);
+        if (pos_ + sizeof v > b_.size()) throw std::out_of_range("read past the end");
+        std::memcpy(&v, b_.data() + pos_, sizeof v);
+        pos_ += sizeof v;
         return v;
     }
-    std::uint8_t u8() { return take(1)[0]; }
+    std::uint8_t u8() { return get<std::uint8_t>(); }
     std::int32_t i32() { return get<std::int32_t>(); }
     std::uint32_t u32() { return get<std::uint32_t>(); }
     double f64() { return get<double>(); }
     std::string str() {
-        const std::uint32_t n = u32();
-        const unsigned char* p = take(n);
-        return std::string(reinterpret_cast<const char*>(p), n);
+        std::string s(u32(), '\0');
+        for (char& c : s) c = static_cast<char>(u8());
+        return s;
     }
-    void skip(std::size_t n) { take(n); }
+    // A vector's header: version 0 and the count.
+    void vec(std::uint32_t n) {
+        EXPECT_EQ(u8(), 0);
+        EXPECT_EQ(u32(), n);
+    }
+    void skip(std::size_t n) { pos_ += n; }
     bool atEnd() const { return pos_ == b_.size(); }
 
 private:
-    const unsigned char* take(std::size_t n) {
-        if (pos_ + n > b_.size()) throw std::out_of_range("read past the end");
-        const unsigned char* p = b_.data() + pos_;
-        pos_ += n;
-        return p;
-    }
-    std::vector<unsigned char> b_;
+    Bytes b_;
     std::size_t pos_ = 0;
 };
 
 // Loads every truncation of `bytes` and many copies with flipped bytes through `loadFn`; each
-// must load or throw an exception of the library's classes. Returns how many loads succeeded.
-inline int damageRun(const std::vector<unsigned char>& bytes,
-                     const std::function<void(const std::vector<unsigned char>&)>& loadFn,
-                     int flips = 2000, unsigned seed = 7) {
-    int succeeded = 0;
-    const auto attempt = [&](const std::vector<unsigned char>& data) {
+// must load or throw an exception of the library's classes.
+inline void damageRun(const Bytes& bytes, const std::function<void(const Bytes&)>& loadFn,
+                      int flips = 2000, unsigned seed = 7) {
+    const auto attempt = [&](const Bytes& data) {
         try {
             loadFn(data);
-            ++succeeded;
         } catch (const xcException&) {
         } catch (const std::exception& e) {
             ADD_FAILURE() << "not a library exception: " << e.what();
         }
     };
-    for (std::size_t n = 0; n < bytes.size(); ++n)
-        attempt(std::vector<unsigned char>(bytes.begin(), bytes.begin() + n));
+    for (std::size_t n = 0; n < bytes.size(); ++n) attempt(Bytes(bytes.begin(), bytes.begin() + n));
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<std::size_t> pos(0, bytes.size() - 1);
-    std::uniform_int_distribution<int> val(0, 255);
     for (int i = 0; i < flips; ++i) {
-        std::vector<unsigned char> data = bytes;
-        const int count = 1 + i % 3;
-        for (int k = 0; k < count; ++k) data[pos(rng)] = static_cast<unsigned char>(val(rng));
+        Bytes data = bytes;
+        for (int k = 0; k <= i % 3; ++k)
+            data[rng() % data.size()] = static_cast<unsigned char>(rng());
         attempt(data);
     }
-    return succeeded;
 }
 
 } // namespace oc_test

@@ -37,12 +37,11 @@ TEST(OCModel, ConstructorsCheckTypeImageMaskAndAreaInThisOrder) {
                                     kUnbound, kBadImage);
     expectThrow<xcOCDefs::NotImplemented>([&] { make(img, Image(), far, xcOCModel::eBlank); },
                                           kBlankImage, kNotImplemented);
-    expectThrow<xcOCDefs::BadParams>([&] { make(img, other, far, xcOCModel::eNormal); },
-                                     kMaskWindow, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { make(img, Image(), xcPelRect(2, 3, 9, 5), xcOCModel::eNormal); }, kArea, kBadParams);
-    expectThrow<xcOCDefs::BadParams>(
-        [&] { make(img, makeMask(kWindow), xcPelRect(-1, 0, 2, 2), xcOCModel::eNormal); }, kArea,
+    const Image mask = makeMask(kWindow);
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { make(img, other, far, xcOCModel::eNormal); }, kMaskWindow},
+         {[&] { make(img, Image(), xcPelRect(2, 3, 9, 5), xcOCModel::eNormal); }, kArea},
+         {[&] { make(img, mask, xcPelRect(-1, 0, 2, 2), xcOCModel::eNormal); }, kArea}},
         kBadParams);
     // A blank model without buffers takes any area.
     const xcOCModel b(3, Image(), xcPelRect(-100, 7, 1000, 2), xcOCModel::eBlank, "space", "");
@@ -76,8 +75,6 @@ TEST(OCModel, FailedSettersLeaveTheModelAsItWas) {
     // Without a mask a narrower image fits.
     m.mask(Image());
     m.image(narrow);
-    m.imageArea(xcPelRect(0, 0, 8, 12));
-    EXPECT_EQ(m.image().window(), narrow.window());
 }
 
 TEST(OCModel, EqualityComparesBuffersByWindowTransformAndPels) {
@@ -121,23 +118,23 @@ TEST(OCModel, EncloseRectPlacesTheAreaInTheRequestedFrame) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const char* t = "Translation uncertainty must be >= 0";
     const char* r = "Rotation uncertainty must be >= 0";
-    expectThrow<xcOCDefs::BadParams>([&] { m.encloseRect(I, I, I, -1, xcRadian(-1), -1); }, t,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { m.encloseRect(I, I, I, nan, xcRadian(0), 0); }, t,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { m.encloseRect(I, I, I, 0, xcRadian(-0.1), -1); }, r,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { m.encloseRect(I, I, I, 0, xcRadian(nan), 0); }, r,
-                                     kBadParams);
-    expectThrow<xcOCDefs::BadParams>([&] { m.encloseRect(I, I, I, 0, xcRadian(0), -1e-9); },
-                                     "Scale uncertainty must be >= 0", kBadParams);
+    const auto enc = [&](double t, double r, double s) {
+        m.encloseRect(I, I, I, t, xcRadian(r), s);
+    };
+    expectThrows<xcOCDefs::BadParams>(
+        {{[&] { enc(-1, -1, -1); }, t},
+         {[&] { enc(nan, 0, 0); }, t},
+         {[&] { enc(0, -0.1, -1); }, r},
+         {[&] { enc(0, nan, 0); }, r},
+         {[&] { enc(0, 0, -1e-9); }, "Scale uncertainty must be >= 0"}},
+        kBadParams);
 }
 
 TEST(OCModel, ArchiveWritesVersionOneFieldByField) {
     const xcPelRect w(1, 2, 2, 3);
     xcOCModel m(7, makeImage(w, 1, xcXform<2>::translation({5, 6})), makeMask(w),
                 xcPelRect(1, 2, 2, 3), xcOCModel::eNormal, "A", "desc");
-    const std::vector<unsigned char> bytes = storeObject(m);
+    const Bytes bytes = storeObject(m);
     Reader r(bytes);
     EXPECT_EQ(r.u8(), 1);  // version
     EXPECT_EQ(r.i32(), 7); // key
@@ -159,25 +156,9 @@ TEST(OCModel, ArchiveWritesVersionOneFieldByField) {
     xcOCModel back;
     loadObject(bytes, back);
     EXPECT_EQ(back, m);
-
-    // A blank model: both buffers unbound, type 1.
-    xcOCModel b(-3, Image(), xcPelRect(0, 0, 6, 12), xcOCModel::eBlank, "sp", "");
-    const std::vector<unsigned char> blankBytes = storeObject(b);
-    Reader rb(blankBytes);
-    EXPECT_EQ(rb.u8(), 1);
-    EXPECT_EQ(rb.i32(), -3);
-    for (int buffer = 0; buffer < 2; ++buffer) {
-        EXPECT_EQ(rb.u8(), 0);
-        rb.skip(48);
-    }
-    EXPECT_EQ(rb.u32(), 1u);
-    EXPECT_EQ(rb.str(), "sp");
-    EXPECT_EQ(rb.str(), "");
-    for (int v : {0, 0, 6, 12}) EXPECT_EQ(rb.i32(), v);
-    EXPECT_TRUE(rb.atEnd());
 }
 
-TEST(OCModel, OldUnknownAndDamagedArchives) {
+TEST(OCModel, OldUnknownAndBadArchives) {
     // Version 0 has no description.
     xcMemoryArchive out;
     unsigned char version = 0;
@@ -192,16 +173,10 @@ TEST(OCModel, OldUnknownAndDamagedArchives) {
     EXPECT_EQ(m, xcOCModel(4, makeImage(kWindow), area, xcOCModel::eNormal, "four", ""));
 
     // A version above 1 names the class; a type that is no type is damage.
-    std::vector<unsigned char> bytes = storeObject(m);
+    Bytes bytes = storeObject(m);
     const xcOCModel saved = m;
     bytes[0] = 2;
-    try {
-        loadObject(bytes, m);
-        ADD_FAILURE() << "version 2 loaded";
-    } catch (const xcArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.text(), "xcOCModel");
-        EXPECT_EQ(e.number(), 2);
-    }
+    expectUnknownVersion(bytes, static_cast<xcPersistent&>(m), "xcOCModel", 2);
     xcMemoryArchive bad;
     version = 1;
     type = 5;
@@ -209,11 +184,4 @@ TEST(OCModel, OldUnknownAndDamagedArchives) {
     bad || version || key || img || mask || type || name || desc || area;
     EXPECT_THROW(loadObject(bad.bytes(), m), xcArchive::BadFormat);
     EXPECT_EQ(m, saved);
-
-    xcPtrHandle_const<xcOCModel> h(new xcOCModel(normalModel()));
-    damageRun(store(h), [](const std::vector<unsigned char>& data) {
-        xcMemoryArchive ar(data);
-        xcPtrHandle_const<xcOCModel> loaded;
-        ar || loaded;
-    });
 }

@@ -45,9 +45,9 @@ TEST(CharArchive, LayoutFieldByField) {
     EXPECT_EQ(r.u8(), 0); // binarizedImageCached, then the binarized image
     EXPECT_EQ(r.u8(), 0);
     identity();
-    EXPECT_EQ(r.u8(), 1);    // hasThresholdAndInvert
-    EXPECT_EQ(r.i32(), 100); // threshold
-    EXPECT_EQ(r.u8(), 1);    // invert
+    EXPECT_EQ(r.u8(), 1); // hasThresholdAndInvert, threshold, invert
+    EXPECT_EQ(r.i32(), 100);
+    EXPECT_EQ(r.u8(), 1);
     for (int32_t v : {4, 5, 2, 1}) EXPECT_EQ(r.i32(), v);
     EXPECT_EQ(r.u8(), 1); // metrics: blank, less the detected mark that the image dropped
     EXPECT_EQ(r.u32(), 44u);
@@ -71,7 +71,6 @@ TEST(CharArchive, RoundTripAndRefusals) {
     const Bytes good = store(c);
     load(good, back);
     EXPECT_EQ(back, c);
-    EXPECT_EQ(back.image(false).window(), xcPelRect(4, 5, 2, 1));
 
     xcOCChar target;
     target.name("untouched");
@@ -102,7 +101,8 @@ TEST(CharArchive, DamagedArchivesOnlyThrowLibraryExceptions) {
         for (int k = 0; k < 3; ++k) bad[rng() % bad.size()] = static_cast<unsigned char>(rng());
         xcOCChar t;
         try {
-            load(bad, t);
+            xcMemoryArchive ar(bad);
+            ar || t;
         } catch (const xcException&) {
             EXPECT_EQ(t, xcOCChar());
         }

@@ -20,10 +20,8 @@ TEST(CharKey, FieldsDefaultsAndCodeForms) {
     K a(65, 1, 2, 3); // code, instance, variant, font
     a.instance(-5);   // other negatives are specified; 0xFFFFFFFF is -1
     a.variant(0xFFFFFFFFL);
-    EXPECT_TRUE(a.isInstanceSpecified());
-    EXPECT_FALSE(a.isVariantSpecified());
+    EXPECT_TRUE(a.isInstanceSpecified() && !a.isVariantSpecified());
     EXPECT_EQ(static_cast<char>(a), 'A');
-    EXPECT_TRUE(K(0x1F600).isRepresentableAsWChar());
     EXPECT_THROW(static_cast<void>(static_cast<char>(K(0x1F600))),
                  xcCharCodeDefs::NotRepresentable);
     EXPECT_TRUE(a.equalCharacterCode(K(65, 9)) && !a.equalCharacterCode(66));
@@ -70,12 +68,7 @@ TEST(CharKey, ArchiveVersions) {
     EXPECT_EQ(back, K(66, 7, -1, 8));
     Bytes v2 = b;
     v2[0] = 2;
-    try {
-        load(v2, back);
-        ADD_FAILURE() << "version 2 loaded";
-    } catch (const xcArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.number(), 2);
-    }
+    EXPECT_THROW(load(v2, back), xcArchive::UnknownVersion);
     EXPECT_THROW(load(Bytes(b.begin(), b.end() - 1), back), xcArchive::EndOfArchive);
     EXPECT_EQ(back, K(66, 7, -1, 8)); // failed loads leave the key alone
 }
@@ -84,7 +77,7 @@ int uniqueInstance(const K& key, const Keys& keys) {
     return static_cast<int>(xcOCChar::makeUniqueInstanceKey(key, keys).instance());
 }
 
-TEST(CharUniqueKey, SmallestFreeInstance) {
+TEST(CharUniqueKey, SmallestFreeInstanceAndWholeLists) {
     const Keys keys = {K(65, 0), K(65, 1), K(65, 3), K(66, 2), K(65, -1)};
     EXPECT_EQ(uniqueInstance(K(65, -1), keys), 2);
     EXPECT_EQ(uniqueInstance(K(67, -1), keys), 0);
@@ -98,12 +91,11 @@ TEST(CharUniqueKey, SmallestFreeInstance) {
     chars[0].key(K(65, 0));
     chars[1].key(K(65, 1));
     EXPECT_EQ(xcOCChar::makeUniqueInstanceKey(K(65, 1), chars).instance(), 2);
-}
 
-TEST(CharUniqueKey, WholeLists) {
-    Keys keys = {K(65, -1), K(65, -1), K(66, -1)};
-    EXPECT_TRUE(xcOCChar::makeUniqueInstanceKeys(keys));
-    EXPECT_EQ(keys, (Keys{K(65, 0), K(65, 1), K(66, 0)}));
+    // Whole lists.
+    Keys list = {K(65, -1), K(65, -1), K(66, -1)};
+    EXPECT_TRUE(xcOCChar::makeUniqueInstanceKeys(list));
+    EXPECT_EQ(list, (Keys{K(65, 0), K(65, 1), K(66, 0)}));
     Keys one = {K(65, -1)}; // numbering the first key alone is no change
     EXPECT_FALSE(xcOCChar::makeUniqueInstanceKeys(one));
     EXPECT_EQ(one[0].instance(), 0);

@@ -3,58 +3,22 @@
 
 #include "core/image/pel_buffer.h"
 #include "core/persist/archive.h"
+#include "oc/oc/fixtures.h"
 #include "occore/xoc_char.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace occhar_test {
 
-using Bytes = std::vector<unsigned char>;
-
-template <class T>
-Bytes store(T& value) {
-    xcMemoryArchive ar;
-    ar || value;
-    return ar.bytes();
-}
-
-template <class T>
-void load(const Bytes& bytes, T& value) {
-    xcMemoryArchive ar(bytes);
-    ar || value;
-}
-
-// Reads little-endian fields of archive bytes in order.
-class Reader {
-public:
-    explicit Reader(const Bytes& b) : b_(b) {}
-    bool atEnd() const { return pos_ == b_.size(); }
-    void skip(std::size_t n) { pos_ += n; }
-    uint64_t bits(int bytes) {
-        uint64_t v = 0;
-        for (int i = 0; i < bytes; ++i) v |= uint64_t(b_.at(pos_++)) << (8 * i);
-        return v;
-    }
-    uint8_t u8() { return static_cast<uint8_t>(bits(1)); }
-    uint32_t u32() { return static_cast<uint32_t>(bits(4)); }
-    int32_t i32() { return static_cast<int32_t>(u32()); }
-    double f64() {
-        const uint64_t v = bits(8);
-        double d;
-        std::memcpy(&d, &v, sizeof d);
-        return d;
-    }
-
-private:
-    const Bytes& b_;
-    std::size_t pos_ = 0;
-};
+// Archive bytes, their field reader and round trips are the expected-text model tests' own.
+using oc_test::Bytes;
+using oc_test::load;
+using oc_test::Reader;
+using oc_test::store;
 
 // f must throw E with exactly `message`.
 template <class E>
@@ -86,8 +50,7 @@ xcPelBuffer<unsigned char> makeImage(const xcPelRect& window, F f) {
     return img;
 }
 
-// grey = (3 x + 7 y) mod 256.
-inline xcPelBuffer<unsigned char> ramp(const xcPelRect& window) {
+inline xcPelBuffer<unsigned char> ramp(const xcPelRect& window) { // (3 x + 7 y) mod 256
     return makeImage(window, [](long x, long y) { return (3 * x + 7 * y) % 256; });
 }
 
