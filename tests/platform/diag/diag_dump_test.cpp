@@ -4,8 +4,6 @@
 
 #include <sstream>
 
-namespace {
-
 TEST(DiagDump, ListsRecordsWithKindLevelTitleAndBody) {
     xcDiagObject diag;
     xcDiagRecord* in = xf_AddImage(&diag, xcPelBuffer_const<unsigned char>(xcPelRect(10, 20, 6, 4)),
@@ -73,5 +71,3 @@ TEST(DiagDump, EscapesControlCharactersAndEmptyRecorder) {
                                      "  text \"t\\ni\\\\t\\x7F\"\n"
                                      "    | a\\rb\\x01c\\d\"e\n");
 }
-
-} // namespace

@@ -1,5 +1,6 @@
 #include "imgproc/imgproc_errors.h"
 #include "imgproc/threshold.h"
+#include "platform/core/caught.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
@@ -58,12 +59,10 @@ TEST(ThresholdWGV, MaskSelectsThePelsThatCount) {
     const Image both = withValues(xcPelRect(0, 0, 8, 4), {128, 0, 0, 0, 0, 0, 0, 128});
     EXPECT_EQ(xfThresholdWGV(img, both).threshold(), 128);
     EXPECT_EQ(xfThresholdWGV(img, withValues(xcPelRect(0, 0, 8, 4), {0})), R(0, 0.0));
-    try {
-        xfThresholdWGV(img, withValues(xcPelRect(5, 5, 8, 5), {255}));
-        FAIL() << "mask of another size accepted";
-    } catch (const xcImgProcDefs::BadImage& e) {
-        EXPECT_STREQ(e.what(), "Threshold mask must have the size of the image");
-    }
+    EXPECT_STREQ(caught<xcImgProcDefs::BadImage>([&] {
+                     xfThresholdWGV(img, withValues(xcPelRect(5, 5, 8, 5), {255}));
+                 }).what(),
+                 "Threshold mask must have the size of the image");
     EXPECT_THROW(xfThresholdWGV(Image()), xcImgProcDefs::BadImage);
 }
 

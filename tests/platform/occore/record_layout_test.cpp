@@ -10,8 +10,6 @@
 extern "C" size_t xoc_test_layoutFromC(size_t* out);
 extern "C" int xoc_test_useFromC(void);
 
-namespace {
-
 TEST(RecordLayout, CAndCppAgree) {
     const std::vector<std::size_t> expected = {448, 16,  24,  64,  104, 144, 152, 192, 196, 200,
                                                204, 240, 416, 424, 432, 440, 56,  64,  168};
@@ -52,8 +50,6 @@ TEST(RecordLayout, ConstructAndDestruct) {
     EXPECT_EQ(ximg_imageConst_isBound(&rec.image.base), 0);
     // Clones are owned by the target: a second clone releases the first, null clears it.
     ASSERT_EQ(xstd_string_cloneA("abc", &rec.description), 0);
-    ASSERT_EQ(xstd_string_cloneA("", &rec.description), 0);
-    EXPECT_STREQ(rec.description, "");
     ASSERT_EQ(xstd_string_cloneA(nullptr, &rec.description), 0);
     EXPECT_EQ(rec.description, nullptr);
     EXPECT_EQ(xstd_string_cloneA("x", nullptr), XOC_FAIL_NULL_ARGUMENT);
@@ -67,5 +63,3 @@ TEST(RecordLayout, ConstructAndDestruct) {
     EXPECT_EQ(xoc_char_destruct(&rec), 0); // twice is harmless
     EXPECT_LT(xoc_char_construct(nullptr), 0);
 }
-
-} // namespace

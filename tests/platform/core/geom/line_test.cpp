@@ -7,8 +7,6 @@
 #include <limits>
 #include <random>
 
-namespace {
-
 TEST(Line, NormalFormAngleIsTheDirection) {
     // Direction 90 (running to +y), distance 2: the left normal is (-1, 0), so x = -2.
     const xcLine v(xcDegree(90), 2.0);
@@ -56,5 +54,3 @@ TEST(Line, ThroughAndSettersCheckBeforeTheyChange) {
     EXPECT_THROW(xcLine::through(xcVector<2>(-1e308, 0), xcVector<2>(1e308, 0)),
                  xcGeomDefs::BadParams);
 }
-
-} // namespace

@@ -15,7 +15,6 @@ TEST(Range, EmptyAndFullAreKindsOfTheirOwnNormalKeepsItsEnds) {
     EXPECT_EQ(r.end(), -5.0);
     EXPECT_EQ(r.kind(), xcRange::eNormal);
     EXPECT_TRUE(xcRange(1, 2).contains(2.0));
-    EXPECT_FALSE(xcRange(1, 2).contains(2.5));
-    EXPECT_FALSE(xcRange::EmptyRange().contains(0.0));
+    EXPECT_FALSE(xcRange(1, 2).contains(2.5) || xcRange::EmptyRange().contains(0.0));
     EXPECT_TRUE(xcRange::FullRange().contains(1e300));
 }

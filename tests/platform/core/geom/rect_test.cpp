@@ -1,12 +1,11 @@
 #include "core/geom/rect.h"
 
 #include "core/geom/geom_errors.h"
+#include "platform/core/caught.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
-
-namespace {
 
 TEST(Rect, EdgeCornersNullAndDegenerate) {
     const xcPelRect r(1, 2, 3, 4);
@@ -30,8 +29,7 @@ TEST(Rect, IntersectionEnclosureContainmentAndTrim) {
     EXPECT_FALSE(a.contains(xcPelRect(2, 3, 9, 7)));
     // Points: the low edges are inside, the high edges outside.
     EXPECT_TRUE(a.contains(0.0, 0.0));
-    EXPECT_FALSE(a.contains(10.0, 5.0));
-    EXPECT_FALSE(a.contains(5.0, 10.0));
+    EXPECT_FALSE(a.contains(10.0, 5.0) || a.contains(5.0, 10.0));
     // Trim moves edges inwards, negative widens; the last flag stops at zero width.
     const xcPelRect r(10, 10, 5, 5);
     EXPECT_EQ(r.trim(1, 1, 2, 0, false), xcPelRect(11, 12, 3, 3));
@@ -43,7 +41,6 @@ TEST(Rect, IntersectionEnclosureContainmentAndTrim) {
 TEST(Rect, EnclosePelRectIsExactFloorAndCeilAndRejectsNaNAndHugeValues) {
     // x: 1.5 .. 4.5 -> 1 .. 5; y: -2.25 .. -1.25 -> -3 .. -1.
     EXPECT_EQ(xcRect(1.5, -2.25, 3, 1).enclosePelRect(), xcPelRect(1, -3, 4, 2));
-    EXPECT_EQ(xcRect(-7, -3, 2, 1).enclosePelRect(), xcPelRect(-7, -3, 2, 1));
     // No tolerance: a hair past an integer takes the next pel.
     EXPECT_EQ(xcRect(0, 0, 2 + 1e-12, 1).enclosePelRect(), xcPelRect(0, 0, 3, 1));
     EXPECT_EQ(xfRectFromCorners(xcVector<2>(4, 1), xcVector<2>(1, 5)), xcRect(1, 1, 3, 4));
@@ -53,13 +50,7 @@ TEST(Rect, EnclosePelRectIsExactFloorAndCeilAndRejectsNaNAndHugeValues) {
     const double inf = std::numeric_limits<double>::infinity();
     for (const xcRect& bad : {xcRect(nan, 0, 1, 1), xcRect(0, 0, inf, 1), xcRect(0, -1e13, 1, 1)})
         EXPECT_THROW((void)bad.enclosePelRect(), xcGeomDefs::BadParams);
-    try {
-        (void)xfEnclosePel(0, 0, 1e300, 1);
-        FAIL() << "no exception";
-    } catch (const xcGeomDefs::BadParams& e) {
-        EXPECT_EQ(std::string(e.what()), "Rectangle coordinates out of range");
-        EXPECT_EQ(e.errorNumber(), 0x10000102);
-    }
+    const auto e = caught<xcGeomDefs::BadParams>([&] { (void)xfEnclosePel(0, 0, 1e300, 1); });
+    EXPECT_EQ(std::string(e.what()), "Rectangle coordinates out of range");
+    EXPECT_EQ(e.errorNumber(), 0x10000102);
 }
-
-} // namespace

@@ -1,24 +1,13 @@
-// Line segments, circles, ellipse arcs and coordinate axes.
+// Circles, ellipse arcs and coordinate axes.
 #include "core/geom/circle.h"
 #include "core/geom/coord_axes.h"
 #include "core/geom/ellipse_arc.h"
-#include "core/geom/lineseg.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <numbers>
-
-namespace {
-
-TEST(LineSeg, LengthDirectionAndMidpoint) {
-    const xcLineSeg s(xcVector<2>(1, 1), xcVector<2>(4, 5));
-    EXPECT_EQ(s.length(), 5.0);
-    EXPECT_EQ(s.midpoint(), xcVector<2>(2.5, 3));
-    EXPECT_EQ(xcLineSeg(xcVector<2>(0, 0), xcVector<2>(0, -2)).direction().toDouble(),
-              -std::numbers::pi / 2);
-}
 
 TEST(Circle, PointsDistancesAndRadiusCheckedBeforeItChanges) {
     xcCircle c(xcVector<2>(1, 2), 3.0);
@@ -52,5 +41,3 @@ TEST(CoordAxes, FromATransformScaledByALength) {
     EXPECT_EQ(xcCoordAxes(xcXform<2>(), 4.0).map(x), xcCoordAxes(x, 4.0));
     EXPECT_THROW(xcCoordAxes(x, std::nan("")), xcGeomDefs::BadParams);
 }
-
-} // namespace

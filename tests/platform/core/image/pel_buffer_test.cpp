@@ -37,7 +37,6 @@ TEST(PelBuffer, UnboundThrowsOnWindowsKeepsTransformsBadSizesRefusedBeforeAlloca
     EXPECT_THROW(Image(-1, 5), xcPel::BadWindow);
     // 2^31 + 2^15 pels: refused by the size limit, not by a failed allocation.
     EXPECT_THROW(Image(65537, 32768), xcPel::BadWindow);
-    EXPECT_THROW(Image(1L << 40, 1L << 40), xcPel::BadWindow);
     EXPECT_THROW(Image(xcPelRect(1L << 41, 0, 1, 1)), xcPel::BadWindow);
     for (long alignment : {0L, 24L, 8192L})
         EXPECT_THROW(Image(xcPelRect(0, 0, 4, 4), alignment), xcPel::BadParams);

@@ -1,6 +1,13 @@
 #include "core/base/errors.h"
+#include "core/base/priority_queue.h"
 #include "core/geom/geom_errors.h"
+#include "core/image/pel_errors.h"
 #include "core/persist/archive.h"
+#include "core/sys/thread.h"
+#include "core/sys/timeout.h"
+#include "core/text/charcode.h"
+#include "core/text/str.h"
+#include "platform/core/caught.h"
 #include "test_objects.h"
 
 #include <gtest/gtest.h>
@@ -35,20 +42,39 @@ TEST(ExceptionArchive, ConcreteClassesRoundTripThroughAPointer) {
     xcException plain;
     xcGeomDefs::Singular sing("Matrix is singular");
     xcGeomDefs::BadParams gbp("Length must be >= 0");
-    for (xcException* e : std::initializer_list<xcException*>{&bp, &fc, &bpar, &uv, &bf, &eoa, &io,
-                                                              &ns, &ews, &plain, &sing, &gbp}) {
+    xcPel::UnboundWindow pu("a");
+    xcPel::BadWindow pw("b");
+    xcPel::SizeMismatch ps("c");
+    xcPel::BadParams pp("d");
+    xcCharCodeDefs::NotRepresentable nr("ab");
+    xcStrDefs::BadParams sb("Hexadecimal width must be between 0 and 64");
+    xcTimeout::Expired te;
+    xcTimeout::InternalExpired ti(0x80000064);
+    xcTimeout::BadParams tb("Time limit must be a number >= 0");
+    xcThreadDefs::BadParams hb("Thread entry must not be null");
+    xcThreadDefs::UnknownThread hu("No thread to wait for with id 3");
+    xcThreadDefs::CreateFailed hc("Cannot start a thread: x");
+    xcPriorityQueueDefs::Empty qe;
+    xcPriorityQueueDefs::BadCost qc;
+    for (xcException* e : std::initializer_list<xcException*>{
+             &bp, &fc, &bpar, &uv, &bf, &eoa, &io, &ns, &ews, &plain, &sing, &gbp, &pu,
+             &pw, &ps, &pp,   &nr, &sb, &te,  &ti, &tb, &hb,  &hu,    &hc,   &qe,  &qc}) {
         auto back = throughPointer(*e);
         ASSERT_NE(back, nullptr);
         EXPECT_EQ(typeid(*back), typeid(*e));
         EXPECT_EQ(back->errorNumber(), e->errorNumber());
         EXPECT_EQ(back->message(), e->message());
     }
+    EXPECT_EQ(
+        std::vector<long>({pu.errorNumber(), pw.errorNumber(), ps.errorNumber(), pp.errorNumber()}),
+        std::vector<long>({0x10000301, 0x10000302, 0x10000303, 0x10000304}));
     auto uvBack = throughPointer(uv);
     auto& u = dynamic_cast<xcArchive::UnknownVersion&>(*uvBack);
     EXPECT_EQ(u.text(), "xcOCDefs::BadParams");
     EXPECT_EQ(u.number(), 7);
     EXPECT_EQ(dynamic_cast<xcFailureCode&>(*throughPointer(fc)).code(),
               static_cast<int>(0x800013EEu));
+    EXPECT_EQ(dynamic_cast<xcTimeout::InternalExpired&>(*throughPointer(ti)).code(), 0x80000064);
     // A loaded exception can be thrown as its concrete class.
     EXPECT_THROW(throughPointer(bpar).release()->suicideAndRethrow(), xcBadParams);
 }
@@ -70,12 +96,8 @@ TEST(ExceptionArchive, LayoutsAndUnknownVersion) {
 
     xcMemoryArchive ld(Bytes{4});
     xcArchive::BadFormat bf;
-    try {
-        ld || bf;
-        FAIL() << "no exception";
-    } catch (const xcArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.text(), "xcArchive::BadFormat");
-        EXPECT_EQ(e.number(), 4);
-        EXPECT_EQ(e.errorNumber(), 0x10000011);
-    }
+    const auto e = caught<xcArchive::UnknownVersion>([&] { ld || bf; });
+    EXPECT_EQ(e.text(), "xcArchive::BadFormat");
+    EXPECT_EQ(e.number(), 4);
+    EXPECT_EQ(e.errorNumber(), 0x10000011);
 }

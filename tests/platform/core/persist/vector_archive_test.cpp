@@ -1,5 +1,6 @@
 #include "core/persist/archive.h"
 #include "core/persist/archive_vector.h"
+#include "platform/core/caught.h"
 #include "test_objects.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +34,9 @@ TEST(VectorArchive, LayoutVersionCountElements) {
 TEST(VectorArchive, DamagedVectorsLeaveTheTargetAsItWas) {
     std::vector<double> v{3.0};
     xcMemoryArchive badVersion(Bytes{1, 0, 0, 0, 0});
-    try {
-        badVersion || v;
-        FAIL() << "no exception";
-    } catch (const xcArchive::UnknownVersion& e) {
-        EXPECT_EQ(e.text(), "vector");
-        EXPECT_EQ(e.number(), 1);
-    }
+    const auto e = caught<xcArchive::UnknownVersion>([&] { badVersion || v; });
+    EXPECT_EQ(e.text(), "vector");
+    EXPECT_EQ(e.number(), 1);
     // 2 doubles need 16 bytes; 15 are left: refused before the vector is sized.
     Bytes shortData{0, 2, 0, 0, 0};
     shortData.resize(shortData.size() + 15, 0);

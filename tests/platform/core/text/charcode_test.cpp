@@ -1,10 +1,12 @@
+#include "core/persist/archive.h"
 #include "core/text/charcode.h"
+#include "core/text/str.h"
+#include "platform/core/caught.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-
-namespace {
+#include <vector>
 
 TEST(CharCode, EightBitBoundaries) {
     // 0 .. 0xFF and the sign extensions of negative chars, in 32 and 64 bits.
@@ -29,13 +31,9 @@ TEST(CharCode, EightBitBoundaries) {
     EXPECT_EQ(xcCharCode::getAsChar(0x41), 'A');
     EXPECT_EQ(static_cast<unsigned char>(xcCharCode::getAsChar(0xFFFFFFE9)), 0xE9);
     EXPECT_EQ(static_cast<unsigned char>(xcCharCode::getAsTChar(0xFFFFFFFFFFFFFF80ul)), 0x80);
-    try {
-        xcCharCode::getAsChar(0x100);
-        FAIL() << "0x100 narrowed to char";
-    } catch (const xcCharCodeDefs::NotRepresentable& e) {
-        EXPECT_EQ(e.message(), "Character code 0x00000100 is not representable as char");
-        EXPECT_EQ(e.errorNumber(), 0x10000231);
-    }
+    const auto e = caught<xcCharCodeDefs::NotRepresentable>([&] { xcCharCode::getAsChar(0x100); });
+    EXPECT_EQ(e.message(), "Character code 0x00000100 is not representable as char");
+    EXPECT_EQ(e.errorNumber(), 0x10000231);
     EXPECT_THROW(xcCharCode::getAsTChar(0xFFFFFF7F), xcCharCodeDefs::NotRepresentable);
 
     // Bytes widened one by one (signed, sign-extended to 32 bits, or unsigned) narrow back.
@@ -55,12 +53,10 @@ TEST(CharCode, WideBoundaries) {
     for (unsigned long code : {0x110000ul, 0xFFFFFF80ul, 0xFFFFFFFFFFFFFFFFul})
         EXPECT_FALSE(xcCharCode::isRepresentableAsWChar(code)) << code;
     EXPECT_EQ(xcCharCode::getAsWChar(0x10FFFF), static_cast<wchar_t>(0x10FFFF));
-    try {
-        xcCharCode::getAsWChar(0x110000);
-        FAIL() << "0x110000 converted to wchar_t";
-    } catch (const xcCharCodeDefs::NotRepresentable& e) {
-        EXPECT_EQ(e.message(), "Character code 0x00110000 is not representable as wchar_t");
-    }
+    EXPECT_EQ(caught<xcCharCodeDefs::NotRepresentable>([&] {
+                  xcCharCode::getAsWChar(0x110000);
+              }).message(),
+              "Character code 0x00110000 is not representable as wchar_t");
 }
 
 TEST(CharCode, SpacesAreTheUnicodeWhiteSpaceSet) {
@@ -77,4 +73,20 @@ TEST(CharCode, SpacesAreTheUnicodeWhiteSpaceSet) {
     for (unsigned long code : others) EXPECT_FALSE(xcCharCode::isSpace(code)) << std::hex << code;
 }
 
-} // namespace
+TEST(TextErrors, ArchiveLayoutAndUnknownVersion) {
+    using Bytes = std::vector<unsigned char>;
+    xcCharCodeDefs::NotRepresentable e("ab");
+    xcMemoryArchive ar;
+    ar || e;
+    // Own version byte, then xcExceptionWithString's: version, length, bytes, xcException.
+    EXPECT_EQ(ar.bytes(), (Bytes{0x00, 0x00, 0x02, 0, 0, 0, 'a', 'b', 0x00}));
+
+    xcMemoryArchive ar2(Bytes{0x03, 0x00, 0x00, 0, 0, 0, 0x00});
+    const auto u = caught<xcArchive::UnknownVersion>([&] { ar2 || e; });
+    EXPECT_EQ(u.text(), "xcCharCodeDefs::NotRepresentable");
+    EXPECT_EQ(u.number(), 3);
+    EXPECT_EQ(e.message(), "ab");
+    xcStrDefs::BadParams bad("x");
+    xcMemoryArchive ar3(Bytes{0x01});
+    EXPECT_THROW(ar3 || bad, xcArchive::UnknownVersion);
+}
