@@ -1,7 +1,7 @@
 #include "core/persist/archive.h"
 #include "foundation/oc_defs.h"
 #include "foundation/polarity.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

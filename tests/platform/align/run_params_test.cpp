@@ -1,6 +1,7 @@
 // The run parameters: defaults and the checks of every setter.
 #include "align/align_defs.h"
 #include "align/align_run_params.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 
@@ -63,13 +64,9 @@ TEST(AlignRunParams, NonsenseIsRefusedAndChangesNothing) {
     const double inf = std::numeric_limits<double>::infinity();
     xcAlignRunParams p;
     const auto expectBad = [](auto&& call, const char* message) {
-        try {
-            call();
-            ADD_FAILURE() << "no exception for: " << message;
-        } catch (const xc_AlignDefs::BadParams& e) {
-            EXPECT_EQ(e.message(), message);
-            EXPECT_EQ(e.errorNumber(), 0x10000403);
-        }
+        const auto e = caught<xc_AlignDefs::BadParams>(call);
+        EXPECT_EQ(e.message(), message);
+        EXPECT_EQ(e.errorNumber(), 0x10000403);
     };
     expectBad([&] { p.acceptThreshold(1.01); }, "acceptThreshold must be between 0 and 1");
     expectBad([&] { p.acceptThreshold(nan); }, "acceptThreshold must be between 0 and 1");

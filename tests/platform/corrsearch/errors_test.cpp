@@ -1,5 +1,6 @@
 // Bad input: the exact exception class, number and message, and a model left as it was.
 #include "corrsearch_test_util.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 
@@ -9,15 +10,11 @@ namespace {
 
 template <class E, class F>
 void expectThrow(F f, long number, const std::string& message) {
-    try {
-        f();
-        ADD_FAILURE() << "no exception, expected " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(e.errorNumber(), number);
-        EXPECT_EQ(e.message(), message);
-        // Every failure of the tool is caught by the family's root.
-        EXPECT_NE(dynamic_cast<const xcCorrSearchDefs::Errors*>(&e), nullptr);
-    }
+    const E e = caught<E>(f);
+    EXPECT_EQ(e.errorNumber(), number);
+    EXPECT_EQ(e.message(), message);
+    // Every failure of the tool is caught by the family's root.
+    EXPECT_NE(dynamic_cast<const xcCorrSearchDefs::Errors*>(&e), nullptr);
 }
 
 xcPelBuffer<unsigned char> ramp(long w, long h) {

@@ -1,5 +1,6 @@
 // The caller's time limit stops a run promptly and propagates.
 #include "corrsearch_test_util.h"
+#include "support/caught.h"
 
 #include "core/sys/attention.h"
 #include "core/sys/timeout.h"
@@ -28,12 +29,10 @@ TEST(CorrSearchTimeout, ExpiredLimitsPropagateAndStopLongRunsPromptly) {
     {
         xcAttentionTag tag(true);
         tag.attachTimeoutCustom(0.0, 0x80000064);
-        try {
-            cs_test::run(m, img, cs_test::runParams(0.5, 1, 16));
-            ADD_FAILURE() << "the run should have expired";
-        } catch (const xcTimeout::InternalExpired& e) {
-            EXPECT_EQ(e.code(), 0x80000064);
-        }
+        EXPECT_EQ(caught<xcTimeout::InternalExpired>([&] {
+                      cs_test::run(m, img, cs_test::runParams(0.5, 1, 16));
+                  }).code(),
+                  0x80000064);
     }
     for (long algorithm : {8L, 16L}) {
         xcAttentionTag tag(true);

@@ -1,7 +1,7 @@
 #include "diag/graphics.h"
 
 #include "diag/diag_errors.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "imgproc/edges.h"
 #include "imgproc/imgproc_errors.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>

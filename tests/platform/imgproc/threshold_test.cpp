@@ -1,6 +1,6 @@
 #include "imgproc/imgproc_errors.h"
 #include "imgproc/threshold.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>

@@ -4,6 +4,7 @@
 #include "core/sys/attention.h"
 #include "core/sys/timeout.h"
 #include "submodel/submodel_defs.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +21,10 @@ const double kNaN = std::nan("");
 // Runs f, which must throw E (a member of the family) with the given message and number.
 template <class E, class F>
 void expectError(F f, const char* message, long number) {
-    try {
-        f();
-        ADD_FAILURE() << "expected " << message;
-    } catch (const E& e) {
-        EXPECT_EQ(e.message(), message);
-        EXPECT_EQ(e.errorNumber(), number);
-        EXPECT_NE(dynamic_cast<const xc_SubModelDefs::Errors*>(&e), nullptr);
-    }
+    const E e = caught<E>(f);
+    EXPECT_EQ(e.message(), message);
+    EXPECT_EQ(e.errorNumber(), number);
+    EXPECT_NE(dynamic_cast<const xc_SubModelDefs::Errors*>(&e), nullptr);
 }
 
 TEST(SubModelErrors, SettersRefuseBadValuesAndKeepTheOld) {

@@ -1,6 +1,6 @@
 #include "core/base/errors.h"
 #include "core/base/failure.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "core/geom/fit.h"
 
 #include "core/geom/matrix.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

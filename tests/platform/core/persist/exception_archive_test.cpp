@@ -7,7 +7,7 @@
 #include "core/sys/timeout.h"
 #include "core/text/charcode.h"
 #include "core/text/str.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 #include "test_objects.h"
 
 #include <gtest/gtest.h>

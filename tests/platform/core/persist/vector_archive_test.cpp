@@ -1,6 +1,6 @@
 #include "core/persist/archive.h"
 #include "core/persist/archive_vector.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 #include "test_objects.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "core/persist/archive.h"
 #include "core/sys/thread.h"
 #include "core/sys/timeout.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/sys/thread.h"
 #include "core/sys/timeout.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

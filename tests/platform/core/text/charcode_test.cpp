@@ -1,7 +1,7 @@
 #include "core/persist/archive.h"
 #include "core/text/charcode.h"
 #include "core/text/str.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 

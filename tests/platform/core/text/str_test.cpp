@@ -1,5 +1,5 @@
 #include "core/text/str.h"
-#include "platform/core/caught.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 
