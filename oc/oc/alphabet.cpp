@@ -145,7 +145,7 @@ void xcOCAlphabet::characters(const Models& models, bool compile) {
     characters_.swap(copy);
     mutating();
     isCompiled_ = false;
-    if (compile) compileRequested_();
+    if (compile) this->compile(nullptr, 0);
 }
 
 void xcOCAlphabet::characters(const MutableModels& models, bool compile) {
@@ -168,7 +168,7 @@ void xcOCAlphabet::add(const Models& models, bool compile) {
     mutating();
     characters_.insert(characters_.end(), models.begin(), models.end());
     isCompiled_ = false;
-    if (compile) compileRequested_();
+    if (compile) this->compile(nullptr, 0);
 }
 
 void xcOCAlphabet::add(const MutableModels& models, bool compile) {
@@ -219,10 +219,6 @@ void xcOCAlphabet::remove(const std::vector<long>& keys) {
     if (isCompiled_) offsets_.swap(offsets);
 }
 
-void xcOCAlphabet::compileRequested_() {
-    throw xcOCDefs::NotImplemented("Alphabet compilation is not available");
-}
-
 bool xcOCAlphabet::operator==(const xcOCAlphabet& o) const {
     if (characters_.size() != o.characters_.size()) return false;
     for (std::size_t i = 0; i < characters_.size(); ++i)
@@ -271,9 +267,10 @@ void xcOCAlphabet::serialize_(xcArchive& ar, unsigned char version) {
         if (m.isNull()) throw xcArchive::BadFormat("xcOCAlphabet: a character is missing");
     if (oc_detail::hasDuplicates(keysOf(chars)))
         throw xcArchive::BadFormat("xcOCAlphabet: two characters share a key");
+    // An old archive stores no scores: a compiled one is compiled again once it is loaded.
+    const bool compileNow = version == 0 && compiled;
     if (version == 0) {
-        // An old archive stores no scores: a compiled one would have to be compiled again.
-        if (compiled) compileRequested_();
+        compiled = false;
     } else {
         ar || matrix;
         ar || offsets;
@@ -293,4 +290,5 @@ void xcOCAlphabet::serialize_(xcArchive& ar, unsigned char version) {
     isCompiled_ = compiled;
     std::swap(matrix_, matrix);
     offsets_.swap(offsets);
+    if (compileNow) compile(nullptr, 0);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class xcArchive;
+class xcDiagObject;
 
 // Characters are kept in insertion order (a character's position is its index) under unique
 // keys. Beside them the alphabet keeps a square confusion matrix, element (i, j) the score of row
@@ -74,6 +75,16 @@ public:
     void remove(long key);
     void remove(const std::vector<long>& keys);
 
+    // Fills the confusion matrix and the offsets for every ordered pair of characters, one
+    // worker thread per row, and polls the caller's time limit between batches of rows. A row
+    // character found in a column character's image gives the tool's score and pose; a blank row
+    // character scores how much less structure a character shows in the blank's area than the
+    // flattest quarter of them. Compiling a compiled alphabet only records. When a worker or the
+    // time limit stops it, the matrix and offsets stay partly filled and the alphabet is not
+    // compiled. Records "Alphabet Compilation Input", "Alphabet Compilation Details" and
+    // "Alphabet Compilation Results" under flag bits 0x10000, 0x40000 and 0x20000.
+    void compile(xcDiagObject* diag, unsigned long flags);
+
     // Same characters (by value, in order), name, threshold and compiled flag; matrix and offsets
     // are not compared.
     bool operator==(const xcOCAlphabet& o) const;
@@ -88,8 +99,8 @@ protected:
 private:
     // Index of a key known to be present.
     std::size_t indexOf_(long key) const;
-    // Called where a caller asks for compilation, which this alphabet does not offer.
-    [[noreturn]] void compileRequested_();
+    // Computes one row of the matrix and offsets as they are, in the calling thread.
+    void compileRow_(long row);
     static xcPersistent* make();
     static xc_Instantiator sExemplar;
 
