@@ -3,6 +3,7 @@
 
 #include "core/geom/nmmatrix.h"
 #include "core/geom/xform.h"
+#include "core/image/pel_buffer.h"
 #include "foundation/export.h"
 #include "oc/oc/alphabet.h"
 
@@ -35,6 +36,14 @@ unsigned long compileRowEntry(void* arg);
 // 0. `scores` is replaced by the row's scores; returns (m, d) with d = 1 - min(s) / m (0 when
 // m = 0). Needs at least one score.
 OC_API xcVector<2> blankRowScores(std::vector<double>& scores);
+
+// Resamples a target image (and its mask, made all-caring when unbound) into the pel geometry of
+// a row image whose pels map to the target's by the linear map `rowToTarget`, keeping the
+// target's client coordinates; the new mask is 255 where the pels came from the target and 0
+// where they fell outside it. Throws xcOCDefs::BadParams when the scales differ too much.
+OC_API void resampleIntoRowGeometry(const xcMatrix<2>& rowToTarget,
+                                    xcPelBuffer<unsigned char>& target,
+                                    xcPelBuffer<unsigned char>& targetMask);
 
 // The number of rows compiled at once, each on its own thread: 1 unless a test raises it.
 OC_API long compileWorkers();

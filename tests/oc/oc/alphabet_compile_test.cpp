@@ -14,6 +14,7 @@
 
 using namespace oc_test;
 using Models = xcOCAlphabet::Models;
+using Image = xcPelBuffer_const<unsigned char>;
 
 static xcOCAlphabet compiled(const Models& models, long workers = 1) {
     oc_detail::compileWorkers(workers);
@@ -71,6 +72,32 @@ TEST(OCAlphabetCompile, ShiftScaleAndTurn) {
         EXPECT_GT(a.confusion(2, other), 0.85) << other;
         EXPECT_TRUE(xfRealEq(a.characterOffset(2, other), xcXform<2>(), 0.5)) << other;
     }
+}
+
+TEST(OCAlphabetCompile, ResamplesIntoTheRowGeometry) {
+    // An O drawn twice as large comes back as the upright O's 24 x 28 pels, give or take the
+    // difference of the two renderings.
+    const Image row = glyphModel(U'O', 1)->image(),
+                large = glyphModel(U'O', 2, 2.0, 0, {}, 48, 56)->image();
+    xcPelBuffer<unsigned char> target, mask;
+    xfPelCopy(large, target);
+    oc_detail::resampleIntoRowGeometry((target.imageFromClient() * row.clientFromImage()).matrix(),
+                                       target, mask);
+    ASSERT_EQ(target.window(), xcPelRect(0, 0, kCellW, kCellH));
+    EXPECT_TRUE(xfRealEq(target.clientFromImage(), xcXform<2>(), 1e-9));
+    EXPECT_EQ(xfPelMin(mask), 255);
+    double diff = 0;
+    for (long y = 0; y < kCellH; ++y)
+        for (long x = 0; x < kCellW; ++x)
+            diff += std::abs(*target.pointToPel(x, y) - *row.pointToPel(x, y));
+    EXPECT_LT(diff / (kCellW * kCellH), 3.0);
+    // Turned by 30 degrees: a 48 x 48 window encloses a 66 x 66 one, its corners from outside.
+    target = xcPelBuffer<unsigned char>(), mask = target;
+    xfPelCopy(glyphModel(U'O', 3, 1.0, 30.0, {}, 48, 48)->image(), target);
+    oc_detail::resampleIntoRowGeometry((target.imageFromClient() * row.clientFromImage()).matrix(),
+                                       target, mask);
+    ASSERT_EQ(target.window(), xcPelRect(0, 0, 66, 66));
+    EXPECT_EQ(*mask.pointToPel(0, 0) + *mask.pointToPel(33, 33), 255);
 }
 
 TEST(OCAlphabetCompile, StopsEarly) {
