@@ -73,49 +73,6 @@ void blankRow(const CompileJob& job) {
     (*job.offsets)[static_cast<std::size_t>(r)][0] = xcXform<2>(xcMatrix<2>(), stats);
 }
 
-// Resamples J (and its mask, made all-caring when unbound) into the pel geometry of the row
-// image, whose pels map to J's by `rowToJ`, keeping J's client coordinates.
-void resampleIntoRowGeometry(const xcMatrix<2>& rowToJ, Image& target, Image& targetMask) {
-    if (!targetMask.isBound()) {
-        targetMask = Image(target.window());
-        xfPelSet(targetMask, 255);
-    }
-    const xcPelRect& w = target.window();
-    const xcVector<2> centre(double(w.x() + w.right()) / 2.0, double(w.y() + w.bottom()) / 2.0);
-
-    // The window turned into the row image's axes, and the box that encloses it.
-    const xcXform<2> turn(xcMatrix<2>(rowToJ.xRot(), rowToJ.yRot(), 1.0, 1.0), xcVector<2>());
-    const xcPelRect box = xcAffineRectangle(xcVector<2>(), double(w.width()), double(w.height()),
-                                            xcRadian(0.0), xcRadian(0.0))
-                              .map(turn)
-                              .encloseImageRect(xcXform<2>());
-    xcAffineRectangle rect = xcAffineRectangle(xcVector<2>(), double(box.width()),
-                                               double(box.height()), xcRadian(0.0), xcRadian(0.0))
-                                 .map(turn);
-    rect.centre(centre);
-
-    // Whole numbers of row-image pels along each side.
-    const double sx = rect.xLength() / rowToJ.xScale(), sy = rect.yLength() / rowToJ.yScale();
-    if (!(sx >= 0.5 && sx < 32767.5 && sy >= 0.5 && sy < 32767.5))
-        throw xcOCDefs::BadParams("The scales of two characters differ too much to compare them.");
-    const short nx = static_cast<short>(std::lround(sx)), ny = static_cast<short>(std::lround(sy));
-    rect.xLength(rect.xLength() * nx / sx);
-    rect.yLength(rect.yLength() * ny / sy);
-    rect.xRotation(rowToJ.xRot());
-    rect.skew(rowToJ.yRot() - rowToJ.xRot());
-    rect = rect.map(target.clientFromImage());
-
-    const xcAffineSamplingParams params(rect, nx, ny, xcAffineSamplingParams::Interpolation(3));
-    Image sample, sampleMask;
-    xfAffineTransformWithClipping(target, targetMask, params, sample, sampleMask);
-    unsigned char table[256];
-    for (int i = 0; i < 256; ++i) table[i] = i < 128 ? 0 : 255;
-    Image mask;
-    xfPelMap(sampleMask, table, mask);
-    target = sample;
-    targetMask = mask;
-}
-
 // The sub-model tool trained once on the row character's image area.
 struct RowModel {
     ConstImage image;
@@ -190,6 +147,48 @@ void normalRow(const CompileJob& job) {
 }
 
 } // namespace
+
+void resampleIntoRowGeometry(const xcMatrix<2>& rowToJ, xcPelBuffer<unsigned char>& target,
+                             xcPelBuffer<unsigned char>& targetMask) {
+    if (!targetMask.isBound()) {
+        targetMask = Image(target.window());
+        xfPelSet(targetMask, 255);
+    }
+    const xcPelRect& w = target.window();
+    const xcVector<2> centre(double(w.x() + w.right()) / 2.0, double(w.y() + w.bottom()) / 2.0);
+
+    // The window turned into the row image's axes, and the box that encloses it.
+    const xcXform<2> turn(xcMatrix<2>(rowToJ.xRot(), rowToJ.yRot(), 1.0, 1.0), xcVector<2>());
+    const xcPelRect box = xcAffineRectangle(xcVector<2>(), double(w.width()), double(w.height()),
+                                            xcRadian(0.0), xcRadian(0.0))
+                              .map(turn)
+                              .encloseImageRect(xcXform<2>());
+    xcAffineRectangle rect = xcAffineRectangle(xcVector<2>(), double(box.width()),
+                                               double(box.height()), xcRadian(0.0), xcRadian(0.0))
+                                 .map(turn);
+    rect.centre(centre);
+
+    // Whole numbers of row-image pels along each side.
+    const double sx = rect.xLength() / rowToJ.xScale(), sy = rect.yLength() / rowToJ.yScale();
+    if (!(sx >= 0.5 && sx < 32767.5 && sy >= 0.5 && sy < 32767.5))
+        throw xcOCDefs::BadParams("The scales of two characters differ too much to compare them.");
+    const short nx = static_cast<short>(std::lround(sx)), ny = static_cast<short>(std::lround(sy));
+    rect.xLength(rect.xLength() * nx / sx);
+    rect.yLength(rect.yLength() * ny / sy);
+    rect.xRotation(rowToJ.xRot());
+    rect.skew(rowToJ.yRot() - rowToJ.xRot());
+    rect = rect.map(target.clientFromImage());
+
+    const xcAffineSamplingParams params(rect, nx, ny, xcAffineSamplingParams::Interpolation(3));
+    Image sample, sampleMask;
+    xfAffineTransformWithClipping(target, targetMask, params, sample, sampleMask);
+    unsigned char table[256];
+    for (int i = 0; i < 256; ++i) table[i] = i < 128 ? 0 : 255;
+    Image mask;
+    xfPelMap(sampleMask, table, mask);
+    target = sample;
+    targetMask = mask;
+}
 
 void compileRow(const CompileJob& job) {
     if (!isRunnable(job)) return;
