@@ -1,5 +1,5 @@
 // Compilation of the 41-character alphabet (digits, capitals, '-', '/', ':', '.' rendered from
-// DejaVu Sans in 30 x 28 cells, and a blank) with one and with two worker threads, against
+// DejaVu Sans Mono in 24 x 28 cells, and a blank) with one and with two worker threads, against
 // OpenCV's matchTemplate (TM_CCOEFF_NORMED) scoring the same 40 x 39 ordered pairs of normal
 // characters over the same placements (the column image padded with paper by half the row
 // model), single-threaded, in the same run. Times are process CPU time, which counts the
