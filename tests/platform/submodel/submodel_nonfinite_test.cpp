@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace submodel_test;
@@ -22,9 +23,10 @@ TEST(SubModelNonFinite, InfiniteClientTransformsAndStartPosesAreRefused) {
         xcPelBuffer<unsigned char> badImage = image;
         badImage.clientFromImageXform(bad);
         // On the image searched, on the image the model was trained on, and as the start pose.
-        const auto runs = {[&] { run(trained(xcSubModel(image, "m")), badImage, params); },
-                           [&] { run(trained(xcSubModel(badImage, "m")), image, params); },
-                           [&] { run(trained(xcSubModel(image, "m")), image, params, bad); }};
+        const std::function<void()> runs[] = {
+            [&] { run(trained(xcSubModel(image, "m")), badImage, params); },
+            [&] { run(trained(xcSubModel(badImage, "m")), image, params); },
+            [&] { run(trained(xcSubModel(image, "m")), image, params, bad); }};
         for (const auto& f : runs)
             EXPECT_EQ(caught<xc_SubModelDefs::BadPose>(f).errorNumber(), 0x807);
     }
