@@ -74,8 +74,10 @@ double threadCpuMs() {
 
 struct Gaps {
     double last = 0.0, longest = 0.0;
+    double head = 0.0, tail = 0.0; // start to first poll, last poll to end
     long polls = 0;
     void at(double now) {
+        if (polls == 0) head = now - last;
         longest = std::max(longest, now - last);
         last = now;
     }
@@ -97,8 +99,12 @@ Gaps longestStretch(const std::function<void(const xcPelBuffer<unsigned char>&)>
         xcAttention::observePolls(&onPoll, &g);
         search(image);
         xcAttention::observePolls(nullptr);
-        g.at(threadCpuMs());
+        const double end = threadCpuMs();
+        g.tail = end - g.last;
+        g.at(end);
         all.longest = std::max(all.longest, g.longest);
+        all.head = std::max(all.head, g.head);
+        all.tail = std::max(all.tail, g.tail);
         all.polls += g.polls;
     }
     return all;
@@ -239,8 +245,10 @@ int main(int argc, char** argv) {
     std::printf("\nPolls on a new %ld x %ld image (goal: at most %.0f ms of CPU between polls)\n",
                 kSide, kSide, kGoalMs);
     for (const auto& [name, f] : gFigures) {
-        std::printf("%s: longest stretch %.2f ms over %ld polls, ratio to goal %.2f\n",
-                    name.c_str(), f.gaps.longest, f.gaps.polls, f.gaps.longest / kGoalMs);
+        std::printf("%s: longest stretch %.2f ms over %ld polls, ratio to goal %.2f (start to "
+                    "first poll %.2f ms, last poll to end %.2f ms)\n",
+                    name.c_str(), f.gaps.longest, f.gaps.polls, f.gaps.longest / kGoalMs,
+                    f.gaps.head, f.gaps.tail);
         for (const auto& [limit, l] : f.late)
             std::printf("  %2d ms limit: late by %.2f ms median, %.2f ms max over %d runs%s\n",
                         limit, l.medianMs, l.maxMs, kLateRuns,

@@ -207,6 +207,27 @@ void refine(FineScorer& scorer, const Model& model, const FloatPlane& plane, Pea
     p.fy += t.y();
 }
 
+// Gives the planes back buffer by buffer between polls when this search holds the only
+// reference: on a large image they are about a hundred megabytes, and returning them to the
+// system at once is a stretch of several milliseconds without a poll.
+void releasePlanes(std::shared_ptr<const ImagePlanes>& planes) {
+    if (planes.use_count() == 1) {
+        // Made non-const by imagePlanes; only the shared view is const.
+        auto& p = const_cast<ImagePlanes&>(*planes);
+        for (FloatPlane* f : {&p.full, &p.coarse}) {
+            xcAttention::check();
+            f->pels.reset();
+        }
+        for (Integral* i : {&p.fullSums, &p.coarseSums}) {
+            xcAttention::check();
+            i->sum.reset();
+            xcAttention::check();
+            i->sum2.reset();
+        }
+    }
+    planes.reset();
+}
+
 } // namespace
 
 std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, long w, long h,
@@ -244,7 +265,7 @@ std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, lon
 std::vector<Peak> search(const Model& model, const unsigned char* pels, long rowUpdate, long width,
                          long height, const SearchSettings& settings) {
     xcAttention::check();
-    const std::shared_ptr<const ImagePlanes> planes = imagePlanes(pels, rowUpdate, width, height);
+    std::shared_ptr<const ImagePlanes> planes = imagePlanes(pels, rowUpdate, width, height);
     FineScorer scorer(model, planes->full, planes->fullSums);
     const long pw = scorer.pw(), ph = scorer.ph();
     assert(pw > 0 && ph > 0);
@@ -314,6 +335,9 @@ std::vector<Peak> search(const Model& model, const unsigned char* pels, long row
         refine(scorer, model, planes->full, p, settings.accuracy);
         out.push_back(p);
     }
+    xcAttention::check();
+    surface.reset();
+    releasePlanes(planes);
     return out;
 }
 

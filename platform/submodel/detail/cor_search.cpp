@@ -39,8 +39,10 @@ long paddedCount(long n) {
     return (n + kBlock - 1) / kBlock * kBlock;
 }
 
-// The most region pels (each held in three floats and three integral entries) copied at once.
-constexpr long kBandPels = 1L << 20;
+// The most region pels (each held in three floats and three integral entries) copied at once:
+// a band's zeroing, copying and freeing is a stretch of work without a poll, so it stays well
+// under a millisecond.
+constexpr long kBandPels = 1L << 17;
 // Pels copied or integrated, or model-times-pel products summed, between two polls of the time
 // limit: well under a millisecond of work.
 constexpr long kPollWork = 1L << 18;
