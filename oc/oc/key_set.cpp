@@ -80,6 +80,13 @@ void xcOCKeySet::checkHasCurrent_() const {
     if (current_.empty()) throw xcOCDefs::BadIndex(kBadIndex);
 }
 
+std::size_t xcOCKeySet::checkedKeyIndex_(long index) const {
+    // A key set loaded from an archive keeps its indices unchecked; reading through one that
+    // lies outside the keys is refused here.
+    if (index < 0 || index >= static_cast<long>(keys_.size())) throw xcOCDefs::BadIndex(kBadIndex);
+    return static_cast<std::size_t>(index);
+}
+
 long xcOCKeySet::currentKeyIndex() const {
     if (current_.size() >= 2) throw xcOCDefs::BadParams(kOneElement);
     checkHasCurrent_();
@@ -97,14 +104,14 @@ long xcOCKeySet::currentKey() const {
     checkHasCurrent_();
     if (current_.front() == -1) throw xcOCDefs::BadKey("Wild-card characters have no key.");
     if (current_.size() >= 2) throw xcOCDefs::BadParams(kOneElement);
-    return keys_[static_cast<std::size_t>(current_.front())];
+    return keys_[checkedKeyIndex_(current_.front())];
 }
 
 std::vector<long> xcOCKeySet::currentKeys() const {
     if (isCurrentWildcard()) throw xcOCDefs::BadKey("Wild-card characters have no key index.");
     std::vector<long> keys;
     keys.reserve(current_.size());
-    for (long i : current_) keys.push_back(keys_[static_cast<std::size_t>(i)]);
+    for (long i : current_) keys.push_back(keys_[checkedKeyIndex_(i)]);
     return keys;
 }
 
@@ -190,9 +197,9 @@ xcArchive& operator||(xcArchive& ar, xcOCKeySet& k) {
         ar || k.overrideLists_;
         return ar;
     }
-    // Loading takes the values as stored, without the setters' checks, but refuses what would
-    // make the set unusable: a current index outside the keys, or override lists that do not
-    // pair with the override keys.
+    // Loading takes the values as stored, without the setters' checks: a current index outside
+    // the keys is kept and refused by whatever reads the key through it. Override lists that do
+    // not pair with the override keys are damage.
     xcOCKeySet loaded;
     ar || loaded.keys_;
     if (version == 0) {
@@ -206,8 +213,6 @@ xcArchive& operator||(xcArchive& ar, xcOCKeySet& k) {
         ar || loaded.overrideKeys_;
         ar || loaded.overrideLists_;
     }
-    if (!indicesValid(loaded.current_, loaded.keys_.size()))
-        throw xcArchive::BadFormat("xcOCKeySet: a current key index is out of range");
     if (loaded.overrideLists_.size() != loaded.overrideKeys_.size())
         throw xcArchive::BadFormat("xcOCKeySet: override keys and lists differ in number");
     k = std::move(loaded);

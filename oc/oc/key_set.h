@@ -14,7 +14,9 @@ class xcOCKeySet;
 
 // Newest version 2: version byte, possible keys, current key indices, override keys, override
 // lists (all in the vector format). Version 1 lacks the overrides; version 0 holds a single long
-// current index instead of the vector. Older versions load with no overrides.
+// current index instead of the vector. Older versions load with no overrides. Loaded values are
+// stored without the setters' checks; reading a key through a current index outside the keys
+// then throws xcOCDefs::BadIndex.
 OC_API xcArchive& operator||(xcArchive& ar, xcOCKeySet& k);
 
 // A position's possible keys, the indices of the currently expected ones among them, and per
@@ -75,6 +77,8 @@ private:
     long overrideIndex_(long key) const;
     // Throws BadIndex for an empty set of current indices (where "the first" is asked for).
     void checkHasCurrent_() const;
+    // The index as a position in the keys; BadIndex when it lies outside them (a loaded set).
+    std::size_t checkedKeyIndex_(long index) const;
 
     std::vector<long> current_;
     std::vector<long> keys_;

@@ -4,12 +4,26 @@
 #include "corrsearch/detail/search.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 // Bounds that keep every buffer of a run, and the exact integer sums, within limits.
 constexpr long kMinModelSide = 3;
 constexpr long kMaxPels = 4194304;
+
+// The image's client transform, taken at the window's centre, is finite both ways: an infinite
+// or NaN entry would place every find at an infinite or undefined client position.
+bool hasFiniteClient(const xcPelBuffer_const<unsigned char>& image) {
+    const xcVector<2> centre = image.window().center();
+    for (const xcXformHandle& x : {image.clientFromImageXform(), image.imageFromClientXform()}) {
+        const xcXform<2> l = x->linearXform(centre);
+        const xcMatrix<2>& m = l.matrix();
+        for (double v : {m.a(), m.b(), m.c(), m.d(), l.trans().x(), l.trans().y()})
+            if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -34,6 +48,8 @@ void xcCorrSearchModel::train(const xcPelBuffer_const<unsigned char>& image,
         throw xcCorrSearchDefs::BadImage("The training image must be at least 3 x 3 pels");
     if (w * h > kMaxPels)
         throw xcCorrSearchDefs::BadImage("The training image must not exceed 4194304 pels");
+    if (!hasFiniteClient(image))
+        throw xcCorrSearchDefs::BadImage("The training image's client transform is not finite");
     const xcPelPoint off = image.offset();
     // The client origin in pel coordinates relative to the window's first pel, so that a find
     // can place it in the searched image's pels.
@@ -60,6 +76,9 @@ xcCorrSearchModel::run(const xcPelBuffer_const<unsigned char>& image,
         throw xcCorrSearchDefs::BadImage("The image to search must not exceed 4194304 pels");
     if (w < model_->width || h < model_->height)
         throw xcCorrSearchDefs::BadImage("The image to search is smaller than the model");
+    if (!hasFiniteClient(image))
+        throw xcCorrSearchDefs::BadImage(
+            "The client transform of the image to search is not finite");
 
     xc_corrsearch::SearchSettings settings;
     settings.coarseToFine = params.algorithm() == xcCorrSearchDefs::eNormalizedCorrelation;

@@ -44,7 +44,8 @@ public:
     // earlier training. The image's client-from-image transform fixes the model's client
     // origin, which results locate. The recorder and flags are accepted for the caller's
     // convenience; training records nothing. Throws xcCorrSearchDefs::BadImage for an unbound,
-    // too small or too large image and xcCorrSearchDefs::FlatModel when the window's pels all
+    // too small or too large image or one whose client transform is not finite, and
+    // xcCorrSearchDefs::FlatModel when the window's pels all
     // have one grey value; a failed training leaves the model as it was.
     void train(const xcPelBuffer_const<unsigned char>& image, const xcCorrSearchTrainParams& params,
                xcDiagObject* recorder, unsigned long flags);
@@ -61,13 +62,14 @@ public:
     // reduced to the best of them. `region` is ignored: every placement with the model wholly
     // inside the image's window is searched. The recorder and flags are accepted and unused.
     //
-    // The calling thread's time limit is polled every few placement rows, so an expired limit
-    // stops a run within a fraction of a millisecond on small images; xcTimeout exceptions
-    // propagate.
+    // The calling thread's time limit is polled after at most about a millisecond of work in
+    // every stage (image preparation, scoring, climbing), so an expired limit stops a run
+    // promptly on any image; xcTimeout exceptions propagate.
     //
     // Errors: xcCorrSearchDefs::NotTrained for an untrained model; xcCorrSearchDefs::BadParams
     // for an algorithm the model was not trained for; xcCorrSearchDefs::BadImage for an unbound
-    // image, one of more than 4194304 pels, or one smaller than the model in either direction.
+    // image, one of more than 4194304 pels, one smaller than the model in either direction, or
+    // one whose client transform is not finite.
     std::vector<xcCorrSearchResult> run(const xcPelBuffer_const<unsigned char>& image,
                                         const xcCorrSearchRunParams& params,
                                         const xcPelRect& region, xcDiagObject* recorder,

@@ -22,8 +22,12 @@
 // The box is exact for every affine pose and c: each coordinate of the covered point is, for a
 // vertex, A cos(rho - alpha) * sigma plus a term linear in (dx, dy), whose extremes over the
 // allowed ranges have closed forms. With all uncertainties 0 the result is exactly the bounding
-// box of C(pose(v)) over the vertices. The three further uncertainty terms u1, u2, u3 and the
-// count n are accepted for the callers' sake and ignored.
+// box of C(pose(v)) over the vertices.
+//
+// u1, u2, u3 and n are not used: the box models only the translation, turn and scale
+// uncertainties above. They keep the signature the character and line models call, and every
+// caller passes them as 0.0, 0.0, 0.0 (no further uncertainty) and 1, so ignoring them never
+// narrows a box a caller relies on. Any value is accepted and changes nothing.
 //
 // Throws xcGeomDefs::BadParams for an empty polygon, an uncertainty that is negative or NaN, or a
 // result that is not finite; xcGeomDefs::Singular when c cannot be inverted.

@@ -64,8 +64,9 @@ public:
 
     // Searches the image's window (see the class comment) and replaces the contents of
     // `results`. `points` is left as it is: this tool reports no feature points. The recorder
-    // and flags are accepted and unused. The caller's time limit is polled once per row of
-    // placements; xcTimeout exceptions pass through.
+    // and flags are accepted and unused. The caller's time limit is polled after at most about a
+    // millisecond of work in every stage (resampling, copying, summing); xcTimeout exceptions
+    // pass through.
     //
     // Errors, each leaving `results` as it was: xc_SubModelDefs::NotTrained before training,
     // UnboundImage for an unbound image, BadPose when the start pose with the client transforms

@@ -44,6 +44,7 @@ xcArchive& operator||(xcArchive& ar, xcNMMatrix& m) {
         unsigned long rows = static_cast<unsigned long>(m.rows());
         unsigned long cols = static_cast<unsigned long>(m.cols());
         ar || rows || cols;
+        if (rows == 0 || cols == 0) return ar;
         for (long i = 0; i < m.rows(); ++i)
             for (long j = 0; j < m.cols(); ++j) ar || m(i, j);
         return ar;
@@ -56,6 +57,12 @@ xcArchive& operator||(xcArchive& ar, xcNMMatrix& m) {
         throw xcArchive::BadFormat("Matrix of " + std::to_string(rows) + " x " +
                                    std::to_string(cols) + " is too large");
     xcNMMatrix loaded(static_cast<long>(rows), static_cast<long>(cols));
+    // A matrix with a side of 0 has no elements: the other side, which the bytes left do not
+    // bound, must not drive a loop.
+    if (rows == 0 || cols == 0) {
+        m = std::move(loaded);
+        return ar;
+    }
     for (long i = 0; i < loaded.rows(); ++i)
         for (long j = 0; j < loaded.cols(); ++j) ar || loaded(i, j);
     m = std::move(loaded);

@@ -11,6 +11,7 @@ namespace {
 template <class T>
 void storePels(xcArchive& ar, const xcPelBuffer_const<T>& b) {
     const long w = b.width();
+    if (w == 0 || b.height() == 0) return;
     std::vector<unsigned char> bytes(std::size_t(w) * sizeof(T));
     for (long y = 0; y < b.height(); ++y) {
         const T* row = b.rowPointer(y);
@@ -30,6 +31,9 @@ void storePels(xcArchive& ar, const xcPelBuffer_const<T>& b) {
 template <class T>
 void loadPels(xcArchive& ar, xcPelBuffer<T>& b) {
     const long w = b.width();
+    // A window with a side of 0 holds no pels: neither side may drive a loop or an allocation,
+    // or a damaged archive of a few bytes could make either one huge.
+    if (w == 0 || b.height() == 0) return;
     std::vector<unsigned char> bytes(std::size_t(w) * sizeof(T));
     for (long y = 0; y < b.height(); ++y) {
         ar.read(bytes.data(), bytes.size());

@@ -261,7 +261,8 @@ private:
 };
 
 // An archive on a file. Loading needs a regular file (its size bounds every count); storing
-// creates or truncates the file. Opening fails with IOError naming the path.
+// creates or truncates the file. Opening never waits: a FIFO is refused for loading, and for
+// storing it needs a reader already there. Opening fails with IOError naming the path.
 class XCORE_API xcFileArchive : public xcArchive {
 public:
     enum Mode { eLoading, eStoring };

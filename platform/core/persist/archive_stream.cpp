@@ -1,6 +1,8 @@
 #include "core/persist/archive.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -62,18 +64,32 @@ xcFileArchive::xcFileArchive(const std::string& path, Mode mode)
     : xcArchive(mode == eLoading), path_(path) {
     if (mode != eLoading && mode != eStoring)
         throw IOError("Bad mode " + std::to_string(int(mode)) + " for archive file " + path);
-    std::FILE* f = std::fopen(path.c_str(), mode == eLoading ? "rb" : "wb");
-    if (!f)
+    const bool loading = mode == eLoading;
+    // Opened without blocking: opening a FIFO would otherwise wait for a writer (or a reader)
+    // that may never come. Regular files ignore the flag; it is cleared before any I/O.
+    const int flags = (loading ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC) | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0)
         throw IOError("Cannot open archive file " + path + " for " +
-                      (mode == eLoading ? "reading: " : "writing: ") + reason());
-    if (mode == eLoading) {
+                      (loading ? "reading: " : "writing: ") + reason());
+    if (loading) {
         // Every archived count is checked against the bytes left, so the size must be known.
         struct stat st {};
-        if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-            std::fclose(f);
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
             throw IOError("Archive file " + path + " is not a regular file");
         }
         size_ = static_cast<std::size_t>(st.st_size);
+    }
+    const int status = fcntl(fd, F_GETFL);
+    std::FILE* f = status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) < 0
+                       ? nullptr
+                       : fdopen(fd, loading ? "rb" : "wb");
+    if (!f) {
+        const std::string why = reason();
+        ::close(fd);
+        throw IOError("Cannot open archive file " + path + " for " +
+                      (loading ? "reading: " : "writing: ") + why);
     }
     file_ = f;
 }

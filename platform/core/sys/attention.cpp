@@ -7,11 +7,14 @@
 namespace {
 
 // Plain thread_local values: they need no initialisation guard and no destructor, so check()
-// costs one TLS load while nothing is armed, and tags may outlive any other object.
+// costs two TLS loads while nothing is armed and nothing observes, and tags may outlive any
+// other object.
 thread_local int tArmed = 0;
 thread_local std::size_t tDepth = 0;
 thread_local xcAttentionTag* tOutermost = nullptr;
 thread_local xcAttentionTag* tInnermost = nullptr;
+thread_local xcAttention::PollObserver tObserver = nullptr;
+thread_local void* tObserverContext = nullptr;
 
 // Limits beyond this many seconds (about 30 years) never pass; the cap also keeps the deadline
 // inside the clock's range.
@@ -20,6 +23,7 @@ constexpr double kNeverSeconds = 1e9;
 } // namespace
 
 void xcAttention::check() {
+    if (tObserver != nullptr) tObserver(tObserverContext);
     if (tArmed == 0) return;
     const auto now = std::chrono::steady_clock::now();
     for (const xcAttentionTag* tag = tOutermost; tag != nullptr; tag = tag->inner_) {
@@ -36,6 +40,11 @@ std::size_t xcAttention::depth() {
 
 bool xcAttention::isArmed() {
     return tArmed != 0;
+}
+
+void xcAttention::observePolls(PollObserver observer, void* context) {
+    tObserver = observer;
+    tObserverContext = context;
 }
 
 xcAttentionTag::xcAttentionTag(bool enable) : thread_(&tArmed), enabled_(enable) {

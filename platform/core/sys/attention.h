@@ -23,6 +23,12 @@ public:
     static std::size_t depth();
     // True when at least one of the calling thread's tags is armed.
     static bool isArmed();
+
+    // Called with its context at the start of every check() on the thread that installed it,
+    // armed or not; for measuring how far apart a piece of work polls. One per thread: a new
+    // one replaces the old, null removes it. It must not throw.
+    using PollObserver = void (*)(void* context) noexcept;
+    static void observePolls(PollObserver observer, void* context = nullptr);
 };
 
 // A time limit of the thread that constructs it. An enabled tag joins the thread's tags and

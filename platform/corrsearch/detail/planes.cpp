@@ -73,13 +73,20 @@ template void makeIntegral(const std::uint16_t*, long, long, long, Integral&);
 
 void makeImagePlanes(const unsigned char* pels, long rowUpdate, long width, long height,
                      ImagePlanes& out) {
+    // Each stage ends and the next one starts with a poll, so that the allocations between
+    // them (first touches of megabytes) stand alone.
     makeFloatPlane(pels, rowUpdate, width, height, out.full);
+    xcAttention::check();
     makeIntegral(pels, rowUpdate, width, height, out.fullSums);
+    xcAttention::check();
     if (width < 2 || height < 2) return;
     std::vector<std::uint16_t> sums;
     sum2x2(pels, rowUpdate, width, height, sums);
+    xcAttention::check();
     makeFloatPlane(sums.data(), width / 2, width / 2, height / 2, out.coarse);
+    xcAttention::check();
     makeIntegral(sums.data(), width / 2, width / 2, height / 2, out.coarseSums);
+    xcAttention::check();
 }
 
 XC_CS_HOT
@@ -87,6 +94,7 @@ void sum2x2(const unsigned char* pels, long rowUpdate, long width, long height,
             std::vector<std::uint16_t>& out) {
     const long w = width / 2, h = height / 2;
     out.resize(static_cast<std::size_t>(w * h));
+    xcAttention::check();
     for (long j = 0; j < h; ++j) {
         if (j % kPollRows == 0) xcAttention::check();
         const unsigned char* r0 = pels + 2 * j * rowUpdate;

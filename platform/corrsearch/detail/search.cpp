@@ -21,6 +21,8 @@ constexpr long kMinCoarseSide = 4;
 constexpr long kMinCoarsePlacements = 64;
 // How far below the weakest peak in hand a coarse score may lie and still be climbed.
 constexpr double kCoarseMargin = 0.2;
+// Model-times-pel products between two polls of the time limit: well under a millisecond.
+constexpr long kPollProducts = 1L << 21;
 
 // w x h values (rows `rowUpdate` apart) less their mean, in rows padded with zeros.
 template <class T>
@@ -60,7 +62,7 @@ bool better(const Candidate& a, const Candidate& b) {
 }
 
 // Scores every placement of a zero-mean model on a float plane into `out` (pw x ph, row-major),
-// polling the calling thread's time limit every row.
+// polling the calling thread's time limit after every kPollProducts model-times-pel products.
 void floatSurface(const FloatPlane& plane, const Integral& sums, const float* zm, long mw, long mh,
                   double nVarX, std::unique_ptr<float[]>& out, long& pw, long& ph) {
     const long zmStride = paddedModelWidth(mw);
@@ -69,9 +71,14 @@ void floatSurface(const FloatPlane& plane, const Integral& sums, const float* zm
     assert(pw > 0 && ph > 0);
     out.reset(new float[static_cast<std::size_t>(pw * ph)]);
     std::vector<float> row(static_cast<std::size_t>((pw + kBlock - 1) / kBlock * kBlock));
+    // A row of a large model on a wide image is many milliseconds of work: it is correlated in
+    // spans of whole blocks that each stay within the budget.
+    const long span = std::max(1L, kPollProducts / (mw * mh * kBlock)) * kBlock;
     for (long y = 0; y < ph; ++y) {
-        xcAttention::check();
-        correlateRow(plane, y, zm, zmStride, mw, mh, pw, row.data());
+        for (long x = 0; x < pw; x += span) {
+            xcAttention::check();
+            correlateRow(plane, x, y, zm, zmStride, mw, mh, std::min(span, pw - x), row.data() + x);
+        }
         scoreRow(row.data(), sums, y, mw, mh, pw, nVarX, out.get() + y * pw);
     }
 }
@@ -157,6 +164,8 @@ Candidate climb(FineScorer& scorer, long x, long y) {
     // Every step raises the score, so the walk ends; the bound only guards against a cycle
     // through equal floating-point values, which strict increase already rules out.
     for (long step = 0; step < scorer.pw() * scorer.ph(); ++step) {
+        // A step scores up to nine placements of the full model.
+        xcAttention::check();
         long bx = x, by = y;
         for (long dy = -1; dy <= 1; ++dy) {
             for (long dx = -1; dx <= 1; ++dx) {
@@ -198,6 +207,27 @@ void refine(FineScorer& scorer, const Model& model, const FloatPlane& plane, Pea
     p.fy += t.y();
 }
 
+// Gives the planes back buffer by buffer between polls when this search holds the only
+// reference: on a large image they are about a hundred megabytes, and returning them to the
+// system at once is a stretch of several milliseconds without a poll.
+void releasePlanes(std::shared_ptr<const ImagePlanes>& planes) {
+    if (planes.use_count() == 1) {
+        // Made non-const by imagePlanes; only the shared view is const.
+        auto& p = const_cast<ImagePlanes&>(*planes);
+        for (FloatPlane* f : {&p.full, &p.coarse}) {
+            xcAttention::check();
+            f->pels.reset();
+        }
+        for (Integral* i : {&p.fullSums, &p.coarseSums}) {
+            xcAttention::check();
+            i->sum.reset();
+            xcAttention::check();
+            i->sum2.reset();
+        }
+    }
+    planes.reset();
+}
+
 } // namespace
 
 std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, long w, long h,
@@ -235,7 +265,7 @@ std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, lon
 std::vector<Peak> search(const Model& model, const unsigned char* pels, long rowUpdate, long width,
                          long height, const SearchSettings& settings) {
     xcAttention::check();
-    const std::shared_ptr<const ImagePlanes> planes = imagePlanes(pels, rowUpdate, width, height);
+    std::shared_ptr<const ImagePlanes> planes = imagePlanes(pels, rowUpdate, width, height);
     FineScorer scorer(model, planes->full, planes->fullSums);
     const long pw = scorer.pw(), ph = scorer.ph();
     assert(pw > 0 && ph > 0);
@@ -305,6 +335,9 @@ std::vector<Peak> search(const Model& model, const unsigned char* pels, long row
         refine(scorer, model, planes->full, p, settings.accuracy);
         out.push_back(p);
     }
+    xcAttention::check();
+    surface.reset();
+    releasePlanes(planes);
     return out;
 }
 

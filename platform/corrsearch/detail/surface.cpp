@@ -39,9 +39,9 @@ template <int NV>
 } // namespace
 
 XC_CS_HOT
-void correlateRow(const FloatPlane& plane, long y, const float* zm, long zmStride, long mw, long mh,
-                  long n, float* out) {
-    const float* base = plane.row(y);
+void correlateRow(const FloatPlane& plane, long x0, long y, const float* zm, long zmStride, long mw,
+                  long mh, long n, float* out) {
+    const float* base = plane.row(y) + x0;
     long x = 0;
     for (; x + 32 <= n; x += 32)
         correlateBlock<4>(base + x, plane.stride, zm, zmStride, mw, mh, out + x);

@@ -16,13 +16,13 @@ inline long paddedModelWidth(long mw) {
     return (mw + kModelRowRound - 1) / kModelRowRound * kModelRowRound;
 }
 
-// out[x] = sum over r < mh, c < mw of zm[r * zmStride + c] * plane(x + c, y + r), for x from 0
-// to n - 1, where zm is a model with its mean taken away; with the window sums this gives the
-// correlation (see score). `out` must have room for n rounded up to kBlock entries; the entries
-// past n are left undefined. The placements must lie inside the plane (x + mw <= width and
-// y + mh <= height).
-void correlateRow(const FloatPlane& plane, long y, const float* zm, long zmStride, long mw, long mh,
-                  long n, float* out);
+// out[i] = sum over r < mh, c < mw of zm[r * zmStride + c] * plane(x0 + i + c, y + r), for i
+// from 0 to n - 1, where zm is a model with its mean taken away; with the window sums this gives
+// the correlation (see score). `out` must have room for n rounded up to kBlock entries; the
+// entries past n are left undefined. The placements must lie inside the plane
+// (x0 + n - 1 + mw <= width and y + mh <= height).
+void correlateRow(const FloatPlane& plane, long x0, long y, const float* zm, long zmStride, long mw,
+                  long mh, long n, float* out);
 
 // The same sum for the one placement whose first model pel lies on plane pel (x, y); zm's rows
 // are paddedModelWidth(mw) apart with zeros after the mw model values.

@@ -1,5 +1,6 @@
 #include "submodel/detail/cor_model.h"
 
+#include "core/sys/attention.h"
 #include "submodel/submodel.h"
 #include "submodel/submodel_defs.h"
 
@@ -22,6 +23,10 @@ void CorModel::rectSums(long i0, long j0, long i1, long j1, long long& n, long l
 
 namespace {
 
+// Model pels resampled or tabulated between two polls of the time limit (a run resamples the
+// model at its start pose, so this work counts against the caller's limit).
+constexpr long kPollPels = 1L << 15;
+
 // Fills the prefix-sum tables from m, c and m2.
 void tabulate(CorModel& model) {
     const long stride = model.w + 1;
@@ -30,7 +35,9 @@ void tabulate(CorModel& model) {
     model.pm.assign(tableSize, 0);
     model.pm2.assign(tableSize, 0);
     model.nCare = 0;
+    const long pollRows = std::max(1L, kPollPels / model.w);
     for (long j = 0; j < model.h; ++j) {
+        if (j % pollRows == 0) xcAttention::check();
         long long rc = 0, rm = 0, rm2 = 0;
         for (long i = 0; i < model.w; ++i) {
             const std::size_t k = static_cast<std::size_t>(j) * model.w + i;
@@ -112,7 +119,9 @@ CorModel xf_ResampleCorModel(const CorModel& model, const xcXform<2>& toGrid) {
     out.m.assign(count, 0);
     out.c.assign(count, 0);
     out.m2.assign(count, 0);
-    for (long j = 0; j < out.h; ++j)
+    const long pollRows = std::max(1L, kPollPels / out.w);
+    for (long j = 0; j < out.h; ++j) {
+        if (j % pollRows == 0) xcAttention::check();
         for (long i = 0; i < out.w; ++i) {
             // The model pel centres around the mapped-back grid pel centre, window-relative.
             const xcVector<2> q = back.mapPoint(xcVector<2>(gx0 + i + 0.5, gy0 + j + 0.5));
@@ -140,6 +149,7 @@ CorModel xf_ResampleCorModel(const CorModel& model, const xcXform<2>& toGrid) {
             out.c[k] = 1;
             out.m2[k] = static_cast<std::uint16_t>(out.m[k] * out.m[k]);
         }
+    }
     tabulate(out);
     if (out.nCare == 0) throw xc_SubModelDefs::BadPose();
     return out;

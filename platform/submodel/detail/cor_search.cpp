@@ -39,8 +39,13 @@ long paddedCount(long n) {
     return (n + kBlock - 1) / kBlock * kBlock;
 }
 
-// The most region pels (each held in three floats and three integral entries) copied at once.
-constexpr long kBandPels = 1L << 20;
+// The most region pels (each held in three floats and three integral entries) copied at once:
+// a band's zeroing, copying and freeing is a stretch of work without a poll, so it stays well
+// under a millisecond.
+constexpr long kBandPels = 1L << 17;
+// Pels copied or integrated, or model-times-pel products summed, between two polls of the time
+// limit: well under a millisecond of work.
+constexpr long kPollWork = 1L << 18;
 
 // The image pels that the searched placements can reach, with their squares: columns
 // u0 .. u1 + w - 1 (and the padding of paddedCount) and rows v0 .. v1 + h - 1 of the image window,
@@ -63,7 +68,9 @@ struct Region {
 void integrate(const std::vector<float>& v, long w, long h, std::vector<long long>& t) {
     const long stride = w + 1;
     t.assign(static_cast<std::size_t>(stride) * (h + 1), 0);
+    const long pollRows = std::max(1L, kPollWork / std::max(1L, w));
     for (long j = 0; j < h; ++j) {
+        if (j % pollRows == 0) xcAttention::check();
         long long run = 0;
         for (long i = 0; i < w; ++i) {
             run += static_cast<long long>(v[static_cast<std::size_t>(j) * w + i]);
@@ -85,7 +92,9 @@ Region copyRegion(const xcPelBuffer_const<unsigned char>& image,
     const long c0 = std::max(0L, range.u0), c1 = std::min(image.width(), range.u0 + g.w);
     g.rowLo = std::max(0L, range.v0) - range.v0;
     g.rowHi = std::min(image.height(), range.v0 + g.h) - range.v0;
+    const long pollRows = std::max(1L, kPollWork / g.w);
     for (long r = g.rowLo; r < g.rowHi; ++r) {
+        if ((r - g.rowLo) % pollRows == 0) xcAttention::check();
         const long row = range.v0 + r;
         const unsigned char* src = image.rowPointer(row);
         const unsigned char* care = mask ? mask->rowPointer(row) : nullptr;
@@ -200,12 +209,12 @@ template <bool kImageSums, bool kMasked>
     carryAll();
 }
 
-// Sums every block of a placement row with the kernel that fits the masks. Compiled twice, for
-// AVX2 processors and for the rest, chosen when the library loads.
+// Sums the blocks from `from` up to `to` of a placement row with the kernel that fits the masks.
+// Compiled twice, for AVX2 processors and for the rest, chosen when the library loads.
 __attribute__((target_clones("avx2", "default"))) void
-sumRow(const CorModel& model, const ModelFloats& mf, const Region& g, long first, long lanes,
-       bool imageSums, bool masked, RowSums& out) {
-    for (long block = 0; block < lanes; block += kBlock) {
+sumRow(const CorModel& model, const ModelFloats& mf, const Region& g, long first, long from,
+       long to, bool imageSums, bool masked, RowSums& out) {
+    for (long block = from; block < to; block += kBlock) {
         if (imageSums && masked)
             sumBlock<true, true>(model, mf, g, first, block, out);
         else if (imageSums)
@@ -229,7 +238,13 @@ void scoreRow(const CorModel& model, const ModelFloats& mf, const Region& g, boo
     const bool imageSums = model.nCare != model.w * model.h;
     const long first = v - range.v0; // region row under model row 0
     sums.reset(lanes);
-    sumRow(model, mf, g, first, lanes, imageSums, masked, sums);
+    // A row of a large model on a wide range is many milliseconds of work: it is summed in spans
+    // of whole blocks that each stay within the polling budget.
+    const long span = std::max(1L, kPollWork / (model.w * model.h * kBlock)) * kBlock;
+    for (long from = 0; from < lanes; from += span) {
+        xcAttention::check();
+        sumRow(model, mf, g, first, from, std::min(lanes, from + span), imageSums, masked, sums);
+    }
     const long j0 = std::max(0L, -v), j1 = std::min(model.h, imageSize.height() - v);
     for (long iu = 0; iu < nu; ++iu) {
         const long u = range.u0 + iu;

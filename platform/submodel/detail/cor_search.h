@@ -28,7 +28,8 @@ struct Peak {
 // at least half of the model's cared-for pels take part. Returns the local maxima of the scores
 // (each at least its eight neighbours, strictly above those before it in row order), best
 // first, at most maxPeaks, each with a parabola fit through its neighbours across and down.
-// Polls xcAttention::check() once per row of placements and lets its exceptions through.
+// Polls xcAttention::check() after at most about a millisecond of work (a band of copied rows, a
+// span of one placement row) and lets its exceptions through.
 std::vector<Peak> xf_SearchCor(const CorModel& model, const xcPelBuffer_const<unsigned char>& image,
                                const xcPelBuffer_const<unsigned char>* mask,
                                const SearchRange& range, std::size_t maxPeaks);

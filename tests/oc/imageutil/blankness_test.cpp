@@ -114,3 +114,15 @@ TEST(ScoreBlankness, CallerErrors) {
                                   xcPelRect(0, 0, 40000, 20), ConstImage()),
                  xcOCDefs::BadParams);
 }
+
+// Vertical stripes two pels dark and two light: against the middle, the shifts by -2 .. 2 pels
+// across correlate -1, 0, 1, 0, -1 (whole periods under the 20-pel-wide middle), whatever the
+// shift down. The mean of the absolute scores is (1000 + 1000 + 1000) / 5 = 600; signed, the
+// sum would come to -200.
+TEST(ScoreBlankness, StripesScoreTheMeanOfAbsoluteNotSignedCorrelations) {
+    const Image img =
+        makeImage(xcPelRect(0, 0, 40, 30), [](long x, long) { return x % 4 < 2 ? 40 : 210; });
+    EXPECT_EQ(xfScoreBlankness(img, ConstImage(), xcXform<2>(), ConstImage(),
+                               xcPelRect(4, 3, 24, 21), ConstImage()),
+              600.0);
+}

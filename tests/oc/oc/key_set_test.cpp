@@ -1,5 +1,8 @@
 #include "oc/oc/key_set.h"
 
+#include "oc/oc/change_keys.h"
+#include "oc/oc/line_arrangement.h"
+
 #include "foundation/oc_defs.h"
 #include "oc/oc/fixtures.h"
 
@@ -184,14 +187,6 @@ TEST(OCKeySet, ArchiveVersionsAndLayout) {
     bytes[0] = 3;
     K untouched = k;
     expectUnknownVersion(bytes, untouched, "xcOCKeySet");
-    // A current index outside the keys would make the set unusable: refused as damage.
-    xcMemoryArchive ar;
-    unsigned char version = 1;
-    Keys keys{1}, indices{1};
-    ar || version || keys || indices;
-    EXPECT_THROW(load(ar.bytes(), untouched), xcArchive::BadFormat);
-    EXPECT_EQ(untouched, k);
-
     damageRun(store(k), [](const Bytes& data) {
         xcMemoryArchive in(data);
         K loaded;
@@ -200,4 +195,46 @@ TEST(OCKeySet, ArchiveVersionsAndLayout) {
         for (long key : loaded.keys())
             if (loaded.hasConfusionOverrides(key)) loaded.confusionOverrides(key);
     });
+}
+
+TEST(OCKeySet, LoadedIndexOutOfRangeIsKeptAndRefusedWhereAKeyIsRead) {
+    // Old archives store their current indices unchecked; the set keeps them as they are.
+    const AlphabetHandle abc = alphabetOf(2);
+    for (unsigned char version : {0, 1}) {
+        for (long bad : {-3L, 2L}) {
+            xcMemoryArchive ar;
+            Keys keys{10, 20}, indices{bad};
+            ar || version || keys;
+            if (version == 0)
+                ar || bad;
+            else
+                ar || indices;
+            K k;
+            load(ar.bytes(), k);
+            EXPECT_EQ(k.currentKeyIndices(), Keys{bad});
+            EXPECT_EQ(k.currentKeyIndex(), bad);
+            EXPECT_FALSE(k.isCurrentWildcard());
+            expectThrows<xcOCDefs::BadIndex>(
+                {{[&] { k.currentKey(); }, kBadIndexMsg}, {[&] { k.currentKeys(); }, kBadIndexMsg}},
+                kBadIndex);
+
+            // A line holding it refuses to name the character there, and so does the
+            // arrangement; changing another position keeps it, changing it repairs it.
+            const std::vector<K> sets{K({10}, 0), k};
+            const xcPtrHandle_const<xcOCLine> line(
+                new xcOCLine(sets, abc, xc2Rigid(), 1.0, 0.0, xcRadian(0.0), 0.0, ""));
+            expectThrows<xcOCDefs::BadIndex>({{[&] { line->character(1); }, kBadIndexMsg},
+                                              {[&] { line->characters(1); }, kBadIndexMsg}},
+                                             kBadIndex);
+            const xcOCLineArrangement lines(xcOCLineArrangement::Lines{line}, xc2Rigid(), 0.0,
+                                            xcRadian(0.0), "");
+            EXPECT_THROW(lines.encloseRect(xcXform<2>(), xcXform<2>(), xcXform<2>(), 0.0,
+                                           xcRadian(0.0), 0.0, false),
+                         xcOCDefs::BadIndex);
+            const auto other = xfOCChangeCurrentKey(lines, 0, 0);
+            EXPECT_EQ(other->lines()[0]->keySetSequence()[1].currentKeyIndices(), Keys{bad});
+            const auto fixed = xfOCChangeCurrentKey(lines, 0, 1, 20L);
+            EXPECT_EQ(fixed->lines()[0]->character(1)->key(), 20);
+        }
+    }
 }

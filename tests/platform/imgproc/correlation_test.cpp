@@ -190,3 +190,20 @@ TEST(CorrelationSearch, NoPlacementAndBadInputs) {
                  xcImgProcDefs::BadParams);
     EXPECT_EQ(*wrong.pointToPel(0, 0), 77);
 }
+
+// Two exact copies of the model score 1000 each; the peak is the first in row-major order, the
+// copy higher up, although the other lies further left and comes later in the scan.
+TEST(CorrelationSearch, EqualPeaksGiveTheFirstInRowMajorOrder) {
+    Image img = texture(xcPelRect(-3, 4, 40, 30), 5);
+    const Image patch = texture(xcPelRect(0, 0, 6, 5), 9);
+    for (const auto& [px, py] : {std::pair{7L, 1L}, std::pair{2L, 7L}})
+        for (long y = 0; y < 5; ++y)
+            for (long x = 0; x < 6; ++x) *img.pointToPel(px + x, py + y) = *patch.pointToPel(x, y);
+    const xc_CorrelationModel<unsigned char> model(patch);
+    xcPelBuffer<short> scores;
+    const xc_CorrPeak peak = xf_correlate_exhaustive(img, model, D::eCorrelation, scores);
+    EXPECT_EQ(*scores.pointToPel(2, 7), 1000);
+    EXPECT_EQ(peak.score, 1000);
+    EXPECT_EQ(peak.x, -3 + 7);
+    EXPECT_EQ(peak.y, 4 + 1);
+}

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -131,4 +132,23 @@ TEST(PelBufferArchive, DamagedBytesThrowAndLeaveTheTargetAloneBadTransformsAreRe
     xcMemoryArchive ar;
     EXPECT_THROW(ar || b, xcArchive::NotStorable);
     EXPECT_TRUE(ar.bytes().empty());
+}
+
+TEST(PelBufferArchive, ZeroSideWindowNeitherLoopsNorAllocatesOverTheOtherSide) {
+    // A window with one side 0 holds no pels, so its archive is just the header; the other side
+    // is as large as a window may be. The loader once looped over 2^31 empty rows here, or sized
+    // a row buffer of 2^31 pels, from fewer than 70 bytes.
+    const std::clock_t start = std::clock();
+    for (const xcPelRect& w : {xcPelRect(0, 0, 0, 0x7FFFFFFF), xcPelRect(0, 0, 0x7FFFFFFF, 0)}) {
+        const Bytes bytes = header(true, kClient, w);
+        Image b;
+        load(bytes, b);
+        EXPECT_EQ(b.window(), w);
+        EXPECT_EQ(store(b), bytes);
+        xcPelBuffer<short> s;
+        load(bytes, s);
+        EXPECT_EQ(s.window(), w);
+        EXPECT_EQ(store(s), bytes);
+    }
+    EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0);
 }

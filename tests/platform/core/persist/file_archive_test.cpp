@@ -3,11 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -64,4 +70,41 @@ TEST(FileArchive, OpeningFailuresNameThePath) {
     EXPECT_THROW(
         xcFileArchive(std::filesystem::temp_directory_path().string(), xcFileArchive::eLoading),
         xcArchive::IOError);
+}
+
+TEST(FileArchive, OpeningAFifoDoesNotBlock) {
+    // Loading refuses a FIFO without waiting for a writer; storing to one that has no reader
+    // fails instead of waiting for one. Should an open block, the watchdog opens the other end
+    // after two seconds, which frees it, and the test fails instead of hanging.
+    const std::string path = tempPath("fifo");
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    for (const auto mode : {xcFileArchive::eLoading, xcFileArchive::eStoring}) {
+        std::mutex mu;
+        std::condition_variable cv;
+        bool done = false, rescued = false;
+        std::thread watchdog([&] {
+            std::unique_lock<std::mutex> lock(mu);
+            if (cv.wait_for(lock, std::chrono::seconds(2), [&] { return done; })) return;
+            rescued = true;
+            const int fd =
+                open(path.c_str(), mode == xcFileArchive::eLoading ? O_WRONLY : O_RDONLY);
+            if (fd >= 0) close(fd);
+        });
+        const std::string msg =
+            xcTest::thrown<xcArchive::IOError>([&] { xcFileArchive ar(path, mode); });
+        {
+            std::lock_guard<std::mutex> lock(mu);
+            done = true;
+        }
+        cv.notify_one();
+        watchdog.join();
+        EXPECT_FALSE(rescued) << mode;
+        if (mode == xcFileArchive::eLoading)
+            EXPECT_EQ(msg, "Archive file " + path + " is not a regular file");
+        else
+            EXPECT_EQ(msg.rfind("Cannot open archive file " + path + " for writing: ", 0), 0u)
+                << msg;
+    }
+    std::filesystem::remove(path);
 }
