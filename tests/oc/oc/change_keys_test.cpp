@@ -77,14 +77,11 @@ TEST(OCChangeCurrentKeys, RefusesBadIndicesAndKeys) {
          {[&] { xfOCChangeCurrentKey(old, 0, 2, 20); }, notInSet},
          {[&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("z")); }, notInSet}},
         kBadKey);
-    expectThrows<xcOCDefs::BadParams>(
-        {{[&] {
-            xfOCChangeCurrentKey(old, 2, 0, 10); }, line},
-         {[&] {
-            xfOCChangeCurrentKey(old, 0, 3, 10); }, position},
-        kBadParams);
-        const std::vector<long> twice(2, 30);
-        expectThrow<xcOCDefs::BadIndex>([&] { xfOCChangeCurrentKeys(old, 0, 2, twice); },
-                                        "Key indices must be unique.", kBadIndex);
-        EXPECT_EQ(old, saved);
+    expectThrows<xcOCDefs::BadParams>({{[&] { xfOCChangeCurrentKey(old, 2, 0, 10); }, line},
+                                       {[&] { xfOCChangeCurrentKey(old, 0, 3, 10); }, position}},
+                                      kBadParams);
+    const std::vector<long> twice(2, 30);
+    expectThrow<xcOCDefs::BadIndex>([&] { xfOCChangeCurrentKeys(old, 0, 2, twice); },
+                                    "Key indices must be unique.", kBadIndex);
+    EXPECT_EQ(old, saved);
 }
