@@ -4,7 +4,6 @@
 #include "foundation/oc_defs.h"
 #include "occhar_test_util.h"
 #include "occore/xc_image.h"
-#include "occore/xsys_cleanup.h"
 
 namespace {
 
@@ -79,36 +78,6 @@ TEST(CharRecord, RecordOutlivesTheCharacter) {
     back.setCharacter(r.rec, false);
     EXPECT_TRUE(xfPelEqual(back.image(false), markImage()));
     back.getCharacter(r.rec, true); // refilling releases what the record held
-}
-
-TEST(CharRecord, BinarizedMarkRectThroughTheLibrary) {
-    xcOCChar c;
-    c.normalizedImage(markImage());
-    expectMessage<xcOCDefs::ThresholdAndInvertNotSpecified>([&] { c.binarizedImageMarkRect(); },
-                                                            "Threshold and invert not specified");
-    c.hasThresholdAndInvert(true);
-    c.metrics(M());
-    expectMessage<xcOCDefs::RectNotSpecified>([&] { c.binarizedImageMarkRect(); },
-                                              "Rect not specified");
-    // Known truth: the mark inverted to 0 and a one-pel rim of background at 255.
-    M m;
-    m.markRect(xcRect(4, 3, 6, 5));
-    m.isMarkRectSpecified(true);
-    c.metrics(m);
-    c.invert(true);
-    const xcOCChar before = c;
-    const xcOCChar::Image cut = c.binarizedImageMarkRect();
-    EXPECT_EQ(c, before);
-    EXPECT_EQ(cut.window(), xcPelRect(4, 3, 6, 5));
-    for (long y = 3; y < 8; ++y)
-        for (long x = 4; x < 10; ++x)
-            EXPECT_EQ(pel(cut, x, y), (x >= 5 && x < 9 && y >= 4 && y < 7) ? 0 : 255);
-    // No clean-up scope stays open after a failure.
-    const int32_t probe = xsys_cleanup_getNextTag();
-    ASSERT_EQ(xsys_cleanupExecute_(probe), 0);
-    c.hasThresholdAndInvert(false);
-    EXPECT_THROW(c.binarizedImageMarkRect(), xcOCDefs::ThresholdAndInvertNotSpecified);
-    EXPECT_EQ(xsys_cleanup_isOpen(probe + 1), 0);
 }
 
 } // namespace
