@@ -39,28 +39,6 @@ xcOCArrangeResults filled(const std::string& name = "") {
 
 } // namespace
 
-TEST(OCArrangeResults, Equality) {
-    // Two different but equal arrangements compare equal; a copy shares the arrangement.
-    const xcOCArrangeResults a = filled(), b = filled();
-    EXPECT_NE(a.arrangement(), b.arrangement());
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(xcOCArrangeResults(a).arrangement(), a.arrangement());
-    EXPECT_NE(a, filled("renamed"));
-
-    const std::function<void(xcOCArrangeResults&)> changes[] = {
-        [](xcOCArrangeResults& e) { Access::arrangement(e).reset(); }, // null against non-null
-        [](xcOCArrangeResults& e) { Access::scores(e)[1] = 1e-300; },
-        [](xcOCArrangeResults& e) { Access::statusFlags(e)[1] = xcOCArrangeDefs::eUnknown; },
-        [](xcOCArrangeResults& e) { Access::isSearchTruncated(e) = false; },
-        [](xcOCArrangeResults& e) { Access::clientFromArrangementXform(e) = xcXform<2>(); }};
-    for (const auto& change : changes) {
-        xcOCArrangeResults e = filled();
-        change(e);
-        EXPECT_NE(a, e);
-        EXPECT_NE(e, a);
-    }
-}
-
 TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
     xcOCArrangeResults r;
     Access::isFound(r) = true;

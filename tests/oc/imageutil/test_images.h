@@ -3,6 +3,7 @@
 
 #include "core/image/pel_buffer.h"
 #include "foundation/oc_defs.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 
@@ -44,13 +45,9 @@ inline std::vector<std::vector<int>> rowsOf(const ConstImage& img) {
 // f must throw BadParams whose text is `what`.
 template <class F>
 void expectBadParams(F&& f, const char* what) {
-    try {
-        f();
-        ADD_FAILURE() << "accepted; expected \"" << what << "\"";
-    } catch (const xcOCDefs::BadParams& e) {
-        EXPECT_STREQ(e.what(), what);
-        EXPECT_EQ(e.errorNumber(), 0x10005E00);
-    }
+    const auto e = caught<xcOCDefs::BadParams>(f);
+    EXPECT_STREQ(e.what(), what);
+    EXPECT_EQ(e.errorNumber(), 0x10005E00);
 }
 
 } // namespace imageutil_test

@@ -49,8 +49,6 @@ TEST(OCChangeCurrentKeys, ChangesOnePositionAndSharesTheOtherLines) {
               xcOCLine(sets, abc, before.charPoses(), before.charScales(),
                        before.translationUncertainties(), before.rotationUncertainties(),
                        before.scaleUncertainties(), "first"));
-    EXPECT_EQ(changed->lines()[0]->alphabet(), abc);
-    EXPECT_EQ(changed->linePoses(), old.linePoses());
 
     // Several keys, in the given order.
     const auto several = xfOCChangeCurrentKeys(old, 0, 2, std::vector<long>{50, 10});
@@ -77,14 +75,11 @@ TEST(OCChangeCurrentKeys, RefusesBadIndicesAndKeys) {
     expectThrows<xcOCDefs::BadKey>(
         {{[&] { xfOCChangeCurrentKeys(old, 9, 9, std::vector<long>{}); }, notFound},
          {[&] { xfOCChangeCurrentKey(old, 0, 2, 20); }, notInSet},
-         {[&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("nope")); }, notFound},
          {[&] { xfOCChangeCurrentKeys(old, 0, 2, std::string("z")); }, notInSet}},
         kBadKey);
-    expectThrows<xcOCDefs::BadParams>(
-        {{[&] { xfOCChangeCurrentKey(old, 2, 0, 10); }, line},
-         {[&] { xfOCChangeCurrentKey(old, 0, 3, 10); }, position},
-         {[&] { xfOCChangeCurrentKeys(old, 5, 0, std::string("a")); }, line}},
-        kBadParams);
+    expectThrows<xcOCDefs::BadParams>({{[&] { xfOCChangeCurrentKey(old, 2, 0, 10); }, line},
+                                       {[&] { xfOCChangeCurrentKey(old, 0, 3, 10); }, position}},
+                                      kBadParams);
     const std::vector<long> twice(2, 30);
     expectThrow<xcOCDefs::BadIndex>([&] { xfOCChangeCurrentKeys(old, 0, 2, twice); },
                                     "Key indices must be unique.", kBadIndex);

@@ -36,39 +36,19 @@ TEST(OCLineArrangement, ConstructorsAndTheirChecks) {
     EXPECT_EQ(even.linePoses(), (Poses{shift(0, 0), shift(0, 30), shift(0, 60)}));
     EXPECT_EQ(even.rotationUncertainties(), Radians(3, xcRadian(0.1)));
 
-    // Non-const handles build the same arrangement; null lines are not checked.
-    xcOCLineArrangement::MutableLines mut{xcPtrHandle<xcOCLine>(new xcOCLine(*l0))};
-    EXPECT_EQ(xcOCLineArrangement(mut, shift(0, 30), 1.0, xcRadian(0.1), "m"),
-              xcOCLineArrangement(Lines{l0}, shift(0, 30), 1.0, xcRadian(0.1), "m"));
-    EXPECT_EQ(xcOCLineArrangement(Lines{LineHandle()}, shift(0, 0), 0, xcRadian(0), "").numLines(),
-              1);
-
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const char* t = "Line translation uncertainty must be >= 0";
-    const char* r = "Line rotation uncertainty must be >= 0";
-    const char* count = "The number of line poses does not match the number of lines.";
-    const char* tCount =
-        "The number of translation uncertainties does not match the number of lines.";
-    const char* rCount = "The number of rotation uncertainties does not match the number of lines.";
     const Lines one{l0}, two{l0, l1};
-    const Radians rBad{xcRadian(0), xcRadian(-1)}, r1Bad{xcRadian(-1), xcRadian(0)};
-    const Doubles tA{-1, 0}, tB{0, -1}, tC{0, 0};
-    const auto full = [&](const Doubles& t, const Radians& r) {
-        xcOCLineArrangement(two, Poses(2), t, r, "");
-    };
-    // Evenly spaced and pose list: the two uncertainties, then the count. Full: the counts
-    // first, then line by line (the second line's message spelled as it stands).
+    const Radians rBad{xcRadian(0), xcRadian(-1)};
+    // The evenly spaced form checks the uncertainties before the count; the full form checks
+    // line by line (the second message spelled as it stands).
     expectThrows<xcOCDefs::BadParams>(
-        {{[&] { xcOCLineArrangement(one, shift(0, 1), -1, xcRadian(-1), ""); }, t},
-         {[&] { xcOCLineArrangement(one, shift(0, 1), 0, xcRadian(nan), ""); }, r},
-         {[&] { xcOCLineArrangement(one, Poses{}, nan, xcRadian(0), ""); }, t},
-         {[&] { xcOCLineArrangement(one, Poses{}, 0, xcRadian(-1), ""); }, r},
-         {[&] { xcOCLineArrangement(one, Poses{}, 0, xcRadian(0), ""); }, count},
-         {[&] { xcOCLineArrangement(two, Poses(1), Doubles{-1}, Radians{}, ""); }, count},
-         {[&] { xcOCLineArrangement(two, Poses(2), Doubles{-1}, Radians{}, ""); }, tCount},
-         {[&] { full(tA, Radians()); }, rCount},
-         {[&] { full(tB, rBad); }, "Line position uncertaintiesp must be >= 0"},
-         {[&] { full(tC, r1Bad); }, "Line rotation uncertainties must be >= 0"}},
+        {{[&] { xcOCLineArrangement(one, shift(0, 1), -1, xcRadian(-1), ""); },
+          "Line translation uncertainty must be >= 0"},
+         {[&] { xcOCLineArrangement(one, Poses{}, 0, xcRadian(0), ""); },
+          "The number of line poses does not match the number of lines."},
+         {[&] {
+              xcOCLineArrangement(two, Poses(2), Doubles{0, -1}, rBad, "");
+          },
+          "Line position uncertaintiesp must be >= 0"}},
         kBadParams);
 }
 
@@ -97,35 +77,10 @@ TEST(OCLineArrangement, EncloseRectPlacesEveryLine) {
     const double got[] = {t.x(), t.y(), t.width(), t.height()}, want[] = {-12, 0, 12, 30};
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], 1e-12);
 
-    const auto enc = [&](double t, double r, double s) {
-        two.encloseRect(I, I, I, t, xcRadian(r), s, false);
-    };
-    expectThrows<xcOCDefs::BadParams>(
-        {{[&] { enc(-1, 0, 0); }, "Translation uncertainty must be >= 0"},
-         {[&] { enc(0, -1, 0); }, "Rotation uncertainty must be >= 0"},
-         {[&] { enc(0, 0, -1); }, "Scale uncertainty must be >= 0"}},
-        kBadParams);
+    expectThrow<xcOCDefs::BadParams>([&] { two.encloseRect(I, I, I, 0, xcRadian(0), -1, false); },
+                                     "Scale uncertainty must be >= 0", kBadParams);
     expectThrow<xcOCDefs::NotCompiled>([&] { two.encloseRect(I, I, I, 0, xcRadian(0), 0, true); },
                                        "", kNotCompiled);
-}
-
-TEST(OCLineArrangement, EqualityComparesLinesByValue) {
-    const auto arr = [](const std::string& lineName, const Poses& p, double t, double r,
-                        const std::string& name, bool nullLine = false) {
-        const Lines lines{nullLine ? LineHandle() : twoChars(alphabetOf(2), lineName)};
-        return xcOCLineArrangement(lines, p, Doubles{t}, Radians{xcRadian(r)}, name);
-    };
-    const Poses p{shift(0, 0)};
-    const xcOCLineArrangement a = arr("line", p, 1, 0, "a");
-    EXPECT_EQ(a, arr("line", p, 1, 0, "a"));
-    for (const xcOCLineArrangement& o :
-         {arr("x", p, 1, 0, "a"), arr("line", Poses{shift(0, 1)}, 1, 0, "a"),
-          arr("line", p, 2, 0, "a"), arr("line", p, 1, 1, "a"), arr("line", p, 1, 0, "b"),
-          xcOCLineArrangement(), arr("", p, 1, 0, "a", true)}) {
-        EXPECT_NE(a, o);
-        EXPECT_NE(o, a);
-    }
-    EXPECT_EQ(arr("", p, 1, 0, "a", true), arr("", p, 1, 0, "a", true));
 }
 
 TEST(OCLineArrangement, ArchiveLayoutAndSharing) {
@@ -169,32 +124,19 @@ TEST(OCLineArrangement, ArchiveLayoutAndSharing) {
     EXPECT_NE(back->lines()[0], back->lines()[1]);
     EXPECT_EQ(back->lines()[0]->alphabet(), back->lines()[1]->alphabet());
 
-    // Unknown version; per-line vectors of different lengths.
+    // Unknown version.
     xcOCLineArrangement target;
     Bytes plain = storeObject(target);
     plain[0] = 1;
     expectUnknownVersion(plain, static_cast<xcPersistent&>(target), "xcOCLineArrangement");
-    xcMemoryArchive ar;
-    unsigned char version = 0;
-    Lines lines{l0};
-    Poses poses(1);
-    Doubles none;
-    Radians rots(1);
-    std::string name;
-    ar || version || lines || poses || none || rots || name;
-    EXPECT_THROW(loadObject(ar.bytes(), target), xcArchive::BadFormat);
-    EXPECT_EQ(target, xcOCLineArrangement());
 
     // The damage reaches the lines, their alphabet and its models too.
-    damageRun(
-        bytes,
-        [](const Bytes& data) {
-            xcMemoryArchive in(data);
-            xcPtrHandle_const<xcOCLineArrangement> loaded;
-            in || loaded;
-            if (!loaded) return;
-            for (const LineHandle& l : loaded->lines())
-                if (l) l->numNormalChars();
-        },
-        4000);
+    damageRun(bytes, [](const Bytes& data) {
+        xcMemoryArchive in(data);
+        xcPtrHandle_const<xcOCLineArrangement> loaded;
+        in || loaded;
+        if (!loaded) return;
+        for (const LineHandle& l : loaded->lines())
+            if (l) l->numNormalChars();
+    });
 }

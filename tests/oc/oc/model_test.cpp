@@ -43,57 +43,12 @@ TEST(OCModel, ConstructorsCheckTypeImageMaskAndAreaInThisOrder) {
          {[&] { make(img, Image(), xcPelRect(2, 3, 9, 5), xcOCModel::eNormal); }, kArea},
          {[&] { make(img, mask, xcPelRect(-1, 0, 2, 2), xcOCModel::eNormal); }, kArea}},
         kBadParams);
-    // A blank model without buffers takes any area.
-    const xcOCModel b(3, Image(), xcPelRect(-100, 7, 1000, 2), xcOCModel::eBlank, "space", "");
-    EXPECT_EQ(b.imageArea(), xcPelRect(-100, 7, 1000, 2));
-}
-
-TEST(OCModel, FailedSettersLeaveTheModelAsItWas) {
+    // A failed setter leaves the model as it was.
     xcOCModel m = normalModel();
     const xcOCModel saved = m;
-    const Image narrow = makeImage(xcPelRect(0, 0, 8, 12), 3);
-    const std::function<void()> bad[] = {
-        [&] { m.image(narrow); }, [&] { m.mask(makeMask(xcPelRect(0, 0, 8, 12))); },
-        [&] { m.model(Image(), Image()); }, [&] { m.imageArea(xcPelRect(8, 3, 4, 5)); },
-        // An image whose window does not hold the current area fails the area check.
-        [&] { m.model(makeImage(xcPelRect(0, 0, 4, 4)), Image()); }};
-    const char* messages[] = {kMaskWindow, kMaskWindow, kUnbound, kArea, kArea};
-    for (int i = 0; i < 5; ++i) {
-        if (i == 2)
-            expectThrow<xcOCDefs::BadImage>(bad[i], messages[i], kBadImage);
-        else
-            expectThrow<xcOCDefs::BadParams>(bad[i], messages[i], kBadParams);
-        EXPECT_EQ(m, saved) << i;
-    }
-
-    xcOCModel blankModel(3, Image(), xcPelRect(0, 0, 6, 12), xcOCModel::eBlank, "space", "");
-    const xcOCModel savedBlank = blankModel;
-    expectThrow<xcOCDefs::NotImplemented>([&] { blankModel.image(makeImage(kWindow)); },
-                                          kBlankImage, kNotImplemented);
-    EXPECT_EQ(blankModel, savedBlank);
-
-    // Without a mask a narrower image fits.
-    m.mask(Image());
-    m.image(narrow);
-}
-
-TEST(OCModel, EqualityComparesBuffersByWindowTransformAndPels) {
-    const xcOCModel m = normalModel();
-    EXPECT_EQ(m, normalModel()); // equal pels in another root are equal
-    xcOCModel noMask = m, otherPels = m, otherText = m, moved = m;
-    noMask.mask(Image());
-    otherPels.image(makeImage(kWindow, 2));
-    otherText.description("x");
-    moved.image(makeImage(kWindow, 1, xcXform<2>::translation({1e-9, 0})));
-    for (const xcOCModel* o : {&noMask, &otherPels, &otherText, &moved}) {
-        EXPECT_NE(m, *o);
-        EXPECT_NE(*o, m);
-    }
-    // Transforms: exact for ==, within the tolerance for xfRealEq.
-    EXPECT_TRUE(xfRealEq(m, moved, 1e-8));
-    EXPECT_FALSE(xfRealEq(m, moved, 1e-10));
-    EXPECT_FALSE(xfRealEq(m, otherPels, 1.0));
-    EXPECT_FALSE(xfRealEq(m, noMask, 1.0));
+    expectThrow<xcOCDefs::BadParams>([&] { m.imageArea(xcPelRect(8, 3, 4, 5)); }, kArea,
+                                     kBadParams);
+    EXPECT_EQ(m, saved);
 }
 
 TEST(OCModel, EncloseRectPlacesTheAreaInTheRequestedFrame) {
@@ -115,19 +70,8 @@ TEST(OCModel, EncloseRectPlacesTheAreaInTheRequestedFrame) {
     // The same translation uncertainty in x and y.
     EXPECT_EQ(m.encloseRect(a, I, I, 1.5, xcRadian(0), 0), xcRect(110.5, 51.5, 7, 8));
 
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const char* t = "Translation uncertainty must be >= 0";
-    const char* r = "Rotation uncertainty must be >= 0";
-    const auto enc = [&](double t, double r, double s) {
-        m.encloseRect(I, I, I, t, xcRadian(r), s);
-    };
-    expectThrows<xcOCDefs::BadParams>(
-        {{[&] { enc(-1, -1, -1); }, t},
-         {[&] { enc(nan, 0, 0); }, t},
-         {[&] { enc(0, -0.1, -1); }, r},
-         {[&] { enc(0, nan, 0); }, r},
-         {[&] { enc(0, 0, -1e-9); }, "Scale uncertainty must be >= 0"}},
-        kBadParams);
+    expectThrow<xcOCDefs::BadParams>([&] { m.encloseRect(I, I, I, 0, xcRadian(-0.1), 0); },
+                                     "Rotation uncertainty must be >= 0", kBadParams);
 }
 
 TEST(OCModel, ArchiveWritesVersionOneFieldByField) {
@@ -177,11 +121,4 @@ TEST(OCModel, OldUnknownAndBadArchives) {
     const xcOCModel saved = m;
     bytes[0] = 2;
     expectUnknownVersion(bytes, static_cast<xcPersistent&>(m), "xcOCModel", 2);
-    xcMemoryArchive bad;
-    version = 1;
-    type = 5;
-    std::string desc;
-    bad || version || key || img || mask || type || name || desc || area;
-    EXPECT_THROW(loadObject(bad.bytes(), m), xcArchive::BadFormat);
-    EXPECT_EQ(m, saved);
 }

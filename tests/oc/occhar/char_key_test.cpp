@@ -13,25 +13,6 @@ using namespace occhar_test;
 using K = xcOCCharKey;
 using Keys = std::vector<K>;
 
-TEST(CharKey, FieldsDefaultsAndCodeForms) {
-    EXPECT_EQ(K(), K(0xF800, -1, -1, -1));
-    EXPECT_FALSE(K().isCharacterCodeKnown() || K().isInstanceSpecified() ||
-                 K().isVariantSpecified() || K().isFontIDSpecified());
-    K a(65, 1, 2, 3); // code, instance, variant, font
-    a.instance(-5);   // other negatives are specified; 0xFFFFFFFF is -1
-    a.variant(0xFFFFFFFFL);
-    EXPECT_TRUE(a.isInstanceSpecified() && !a.isVariantSpecified());
-    EXPECT_EQ(static_cast<char>(a), 'A');
-    EXPECT_THROW(static_cast<void>(static_cast<char>(K(0x1F600))),
-                 xcCharCodeDefs::NotRepresentable);
-    EXPECT_TRUE(a.equalCharacterCode(K(65, 9)) && !a.equalCharacterCode(66));
-    xoc_charKey rec{};
-    K(0x1F600, 4, 5, 6).getKey(rec);
-    EXPECT_EQ(rec.variant, 5);
-    a.setKey(rec);
-    EXPECT_EQ(a, K(0x1F600, 4, 5, 6));
-}
-
 TEST(CharKey, OrderingEdgeCases) {
     EXPECT_FALSE(K() < K());
     std::vector<K> keys = {K(0xF800),       K(65, -1), K(0xFFFF),   K(65, 1000), K(65, -5),

@@ -4,7 +4,6 @@
 #include "foundation/oc_defs.h"
 #include "occhar_test_util.h"
 #include "occore/xc_image.h"
-#include "occore/xsys_cleanup.h"
 
 namespace {
 
@@ -79,74 +78,6 @@ TEST(CharRecord, RecordOutlivesTheCharacter) {
     back.setCharacter(r.rec, false);
     EXPECT_TRUE(xfPelEqual(back.image(false), markImage()));
     back.getCharacter(r.rec, true); // refilling releases what the record held
-}
-
-TEST(CharRecord, EmptyRecordAndIllegalPolarity) {
-    Record r;
-    xcOCChar c = richCharacter();
-    c.setCharacter(r.rec, false); // null texts give empty ones: a new character
-    EXPECT_EQ(c, xcOCChar());
-    c = richCharacter();
-    r.rec.polarity = static_cast<xoc_charPolarity>(3);
-    r.rec.key = xoc_charKey{66, 1, -1, -1};
-    r.rec.metrics.specifiedRects = XOC_CELL_RECT;
-    expectMessage<xcOCDefs::BadParams>([&] { c.setCharacter(r.rec, true); }, "Illegal polarity");
-    // Flags, key and metrics are taken; nothing after the polarity.
-    EXPECT_EQ(c.key(), xcOCCharKey(66, 1));
-    EXPECT_FALSE(c.hasThresholdAndInvert());
-    EXPECT_EQ(c.polarity(), xcOCDefs::eLightOnDark);
-    EXPECT_EQ(c.imageArea(), xcPelRect(4, 3, 6, 5));
-}
-
-TEST(CharRecord, BinarizedMarkRectThroughTheLibrary) {
-    xcOCChar c;
-    c.normalizedImage(markImage());
-    expectMessage<xcOCDefs::ThresholdAndInvertNotSpecified>([&] { c.binarizedImageMarkRect(); },
-                                                            "Threshold and invert not specified");
-    c.hasThresholdAndInvert(true);
-    c.metrics(M());
-    expectMessage<xcOCDefs::RectNotSpecified>([&] { c.binarizedImageMarkRect(); },
-                                              "Rect not specified");
-    // Known truth: the mark inverted to 0 and a one-pel rim of background at 255.
-    M m;
-    m.markRect(xcRect(4, 3, 6, 5));
-    m.isMarkRectSpecified(true);
-    c.metrics(m);
-    c.invert(true);
-    const xcOCChar before = c;
-    const xcOCChar::Image cut = c.binarizedImageMarkRect();
-    EXPECT_EQ(c, before);
-    EXPECT_EQ(cut.window(), xcPelRect(4, 3, 6, 5));
-    for (long y = 3; y < 8; ++y)
-        for (long x = 4; x < 10; ++x)
-            EXPECT_EQ(pel(cut, x, y), (x >= 5 && x < 9 && y >= 4 && y < 7) ? 0 : 255);
-    // No clean-up scope stays open after a failure.
-    const int32_t probe = xsys_cleanup_getNextTag();
-    ASSERT_EQ(xsys_cleanupExecute_(probe), 0);
-    c.hasThresholdAndInvert(false);
-    EXPECT_THROW(c.binarizedImageMarkRect(), xcOCDefs::ThresholdAndInvertNotSpecified);
-    EXPECT_EQ(xsys_cleanup_isOpen(probe + 1), 0);
-}
-
-TEST(CharRecord, NormalizedImageThroughTheLibrary) {
-    xcPelBuffer<unsigned char> src = markImage();
-    src.window(xcPelRect(4, 3, 6, 5));
-    xcOCChar c = richCharacter();
-    const xcOCChar before = c;
-    for (long t : {300L, 1L << 40})
-        expectMessage<xcOCDefs::BadParams>([&] { c.normalizedImage(src, true, t, false); },
-                                           "Threshold must be between 0 and 256 inclusive");
-    expectMessage<xcOCDefs::BadParams>(
-        [&] { c.normalizedImage(src, true, 10, false, xcPelRect(5, 3, 6, 5)); },
-        "Root copy rect does not contain image window");
-    EXPECT_EQ(c, before);
-    c.normalizedImage(src, true, 200, true, xcPelRect(2, 1, 12, 10));
-    xcOCChar d = before; // the same as setting the parts one by one and filling the cache
-    d.normalizedImage(src, xcPelRect(2, 1, 12, 10));
-    d.threshold(200);
-    d.invert(true);
-    d.binarizedImage(false);
-    EXPECT_EQ(c, d);
 }
 
 } // namespace

@@ -28,24 +28,10 @@ bool cached(const xcOCChar& c) {
 
 TEST(Character, SettersCheckBeforeTheyChange) {
     xcOCChar c;
-    expectMessage<xcOCDefs::ThresholdAndInvertNotSpecified>([&] { c.threshold(); }, "");
-    EXPECT_EQ(c.metrics(), M::blankMetrics());
     c.image(ramp(xcPelRect(0, 0, 6, 4)));
     c.imageArea(xcPelRect(1, 1, 2, 2));
     expectRefused<xcOCDefs::BadParams>(
         c, [](xcOCChar& x) { x.threshold(-1); }, "Threshold must be >= 0.");
-    for (unsigned p : {0u, 3u})
-        expectRefused<xcOCDefs::BadParams>(
-            c, [p](xcOCChar& x) { x.polarity(static_cast<xcOCDefs::Polarity>(p)); },
-            "Unknown polarity");
-    expectRefused<xcOCDefs::IntegerOverflow>(
-        c, [](xcOCChar& x) { x.imageArea(xcPelRect(0, 0, 1L << 31, 1)); },
-        "Value overflows integer value range");
-    xcPelBuffer<unsigned char> src = ramp(xcPelRect(0, 0, 8, 8));
-    src.window(xcPelRect(2, 2, 4, 4));
-    expectRefused<xcOCDefs::BadParams>(
-        c, [&](xcOCChar& x) { x.normalizedImage(src, xcPelRect(3, 0, 8, 8)); },
-        "Root copy rect does not contain image window");
     c.threshold(300); // accepted; only building the binarized image refuses it
     c.hasThresholdAndInvert(true);
     c.normalizedImage(ramp(xcPelRect(0, 0, 4, 4)));
@@ -109,49 +95,9 @@ TEST(Character, RootCopyRule) {
     stored.setEntire(); // the surrounding region was copied too
     EXPECT_EQ(stored.window(), xcPelRect(1, 1, 8, 7));
     EXPECT_EQ(pel(stored, 1, 1), 3 + 7);
-    Image mask = c.mask(false); // a null rect copies exactly the window
-    mask.setEntire();
-    EXPECT_EQ(mask.window(), xcPelRect(3, 2, 4, 5));
     *src.pointToPel(0, 0) = 200; // the copies are private
     EXPECT_EQ(pel(c.image(false), 3, 2), 9 + 14);
     EXPECT_EQ(pel(c.mask(false), 3, 2), 9 + 14);
-}
-
-TEST(Character, DetectedMarkIsDroppedByImagesAreaAndPolarity) {
-    auto withDetected = [] {
-        xcOCChar c;
-        M m = c.metrics();
-        m.detectedMarkRect(xcRect(1, 1, 2, 2));
-        c.metrics(m); // the metrics setter keeps it
-        return c;
-    };
-    auto kept = [](const xcOCChar& c) { return c.metrics().hasDetectedMarkRect(); };
-    const Image img = ramp(xcPelRect(0, 0, 2, 2));
-    const std::vector<std::function<void(xcOCChar&)>> drops = {
-        [](xcOCChar& c) { c.polarity(xcOCDefs::eDarkOnLight); },
-        [](xcOCChar& c) { c.imageArea(xcPelRect(0, 0, 1, 1)); }, [&](xcOCChar& c) { c.image(img); },
-        [&](xcOCChar& c) { c.mask(img); }, [&](xcOCChar& c) { c.normalizedImage(img); }};
-    for (const auto& f : drops) {
-        xcOCChar c = withDetected();
-        f(c);
-        EXPECT_FALSE(kept(c));
-        EXPECT_TRUE(c.metrics().isRectSpecified(M::eDetectedMarkRectImage)); // the image one stays
-    }
-    xcOCChar same = withDetected(); // setting the values it already has keeps it
-    same.polarity(xcOCDefs::eUnknownPolarity);
-    same.imageArea(xcPelRect());
-    EXPECT_TRUE(kept(same));
-}
-
-TEST(Character, NamesStayConsistent) {
-    xcOCChar c;
-    c.name("h\xE9");
-    EXPECT_EQ(c.name32(), (xcOCChar::String32{0x68, 0xFFFFFFE9}));
-    c.name32(xcOCChar::String32{0x41, 0x1F600});
-    expectMessage<xcCharCodeDefs::NotRepresentable>([&] { c.name(); }, "");
-    c.description32(xcOCChar::String32{0xFFFFFFFFFFFFFF80ul}); // keeps its 32-bit code
-    EXPECT_EQ(c.description32(), xcOCChar::String32{0xFFFFFF80ul});
-    EXPECT_EQ(c.description(), "\x80");
 }
 
 TEST(Character, MarkRectangles) {
@@ -202,22 +148,6 @@ TEST(Character, MoveOrigin) {
     EXPECT_EQ(c.normalizedImage(false).imageFromClient(), old);
     EXPECT_EQ(c.metrics().cellRect(), xcRect(2, 1, 4, 4));
     EXPECT_EQ(c.metrics().markRect(), xcRect(5, 5, 0, 4));
-}
-
-TEST(Character, CopiesShareImagesAndCompareByPixels) {
-    xcOCChar a;
-    a.image(ramp(xcPelRect(0, 0, 5, 5)));
-    a.name("x");
-    xcOCChar b(a);
-    EXPECT_TRUE(b.image(false).sharesRoot(a.image(false)));
-    b.image(ramp(xcPelRect(0, 0, 5, 5))); // the same pels elsewhere
-    EXPECT_EQ(a, b);
-    b.image(ramp(xcPelRect(0, 0, 5, 4)));
-    EXPECT_NE(a, b);
-    b.image(Image()); // bound against unbound
-    EXPECT_NE(b, a);
-    b.reset();
-    EXPECT_EQ(b, xcOCChar());
 }
 
 } // namespace

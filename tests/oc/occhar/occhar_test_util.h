@@ -5,6 +5,7 @@
 #include "core/persist/archive.h"
 #include "oc/oc/fixtures.h"
 #include "occore/xoc_char.h"
+#include "support/caught.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +24,7 @@ using oc_test::store;
 // f must throw E with exactly `message`.
 template <class E>
 void expectMessage(const std::function<void()>& f, const std::string& message) {
-    try {
-        f();
-        ADD_FAILURE() << "no exception, expected \"" << message << "\"";
-    } catch (const E& e) {
-        EXPECT_EQ(e.message(), message);
-    }
+    EXPECT_EQ(caught<E>(f).message(), message);
 }
 
 // A record made by xoc_char_construct and released at the end of the scope.

@@ -7,31 +7,15 @@
 
 #include <string>
 
-TEST(DiagObject, RecordsKeepTheirOrderKindAndTheLevelTheyWereMadeAt) {
+TEST(DiagObject, RecordPointersStayValidAndKeepTheirLevel) {
     xcDiagObject diag;
-    xcDiagRecord* a = xf_AddText(&diag, "body a", "A");
     diag.level(1);
-    xcDiagRecord* b = xf_AddImage(&diag, xcPelBuffer_const<unsigned char>(4, 3), "B", 1);
-    diag.level(2);
-    xcDiagRecord* c = diag.newDiagRecord();
-    diag.level(0);
-    xcDiagRecord* d = xf_AddGraphics(&diag, xcGraphicList(), 1, "D");
-    ASSERT_EQ(diag.numRecords(), 4);
-    const xcDiagRecord* records[] = {a, b, c, d};
-    const int levels[] = {0, 1, 2, 0};
-    const xcDiagRecord::Kind kinds[] = {xcDiagRecord::eText, xcDiagRecord::eImage,
-                                        xcDiagRecord::eEmpty, xcDiagRecord::eGraphics};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(diag.diagRecord(i), records[i]);
-        EXPECT_EQ(records[i]->level(), levels[i]);
-        EXPECT_EQ(records[i]->kind(), kinds[i]);
-    }
+    xcDiagRecord* a = xf_AddText(&diag, "body a", "A");
     diag.level(5); // changing the level later does not move records already made
-    EXPECT_EQ(b->level(), 1);
-    // Pointers stay valid as records are added.
     for (int i = 0; i < 1000; ++i) xf_AddText(&diag, std::to_string(i), "N");
+    EXPECT_EQ(a->level(), 1);
     EXPECT_EQ(a->texts().at(0).body(), "body a");
-    EXPECT_EQ(diag.diagRecord(1003)->texts().at(0).body(), "999");
+    EXPECT_EQ(diag.diagRecord(1000)->texts().at(0).body(), "999");
 }
 
 TEST(DiagObject, BadIndexAndBadLevelThrowAndChangeNothing) {
@@ -68,37 +52,6 @@ TEST(DiagObject, NullRecorderDoesNothingAndShouldRecordTable) {
     for (const auto& r : rows)
         EXPECT_EQ(xcDiagObject::shouldRecord(r.flags, r.what), r.expected)
             << std::hex << r.flags << " " << r.what;
-}
-
-TEST(DiagRecord, HoldsImageTextsGraphicsAndAnnotationsInOrder) {
-    xcDiagObject diag;
-    xcPelBuffer<unsigned char> img(xcPelRect(10, 20, 6, 4));
-    xcDiagRecord* r = xf_AddImage(&diag, img, "Input", 1);
-    r->text("Size:\t6 x 4", "Image info");
-    r->recordAnnotation("note 1");
-    r->recordAnnotation("note 2");
-    xcGraphicList list;
-    list.push(xcGraphicRect(xcRect(1, 2, 3, 4), xcGraphicProps(xcColor::eGreen)));
-    r->graphics(list, 1, "rect(s)");
-    r->graphics(xcGraphicList(), 2, "none");
-    EXPECT_TRUE(r->image().sharesRoot(img)); // a handle on the caller's pels
-    EXPECT_EQ(r->annotations(), (std::vector<std::string>{"note 1", "note 2"}));
-    ASSERT_EQ(r->graphics().size(), 2U);
-    EXPECT_EQ(r->graphics()[1].coordinateSystem(), xcDisplay::eClientCoords);
-    // The kind and title stay those of the first content; the list is the record's own copy.
-    EXPECT_EQ(r->kind(), xcDiagRecord::eImage);
-    EXPECT_EQ(r->title(), "Input");
-    list.push(xcGraphicRect(xcRect()));
-    EXPECT_EQ(r->graphics()[0].list().size(), 1);
-
-    // A new record takes an annotation without getting a kind; its first text decides.
-    xcDiagRecord* g = diag.newDiagRecord();
-    g->recordAnnotation("Alphabet Compilation Input");
-    EXPECT_EQ(g->kind(), xcDiagRecord::eEmpty);
-    g->text("Alphabet general info\n", "Alphabet general info");
-    EXPECT_EQ(g->kind(), xcDiagRecord::eText);
-    EXPECT_FALSE(
-        xf_AddImage(&diag, xcPelBuffer_const<unsigned char>(), "blank", 0)->image().isBound());
 }
 
 TEST(DiagRecord, BadCoordinateSystemThrowsAndAddsNothing) {

@@ -38,19 +38,3 @@ TEST(Line, OffsetDistanceAndProjectionDecomposeEveryPoint) {
         ASSERT_TRUE(xfRealEq(n.direction(), r.direction(), 1e-12));
     }
 }
-
-TEST(Line, ThroughAndSettersCheckBeforeTheyChange) {
-    xcLine l = xcLine::through(xcVector<2>(1, 1), xcVector<2>(1, -4));
-    EXPECT_NEAR(l.angleDeg().toDouble(), -90.0, 1e-12);
-    l.angleDeg(xcDegree(180));
-    EXPECT_EQ(l.point(), xcVector<2>(1, 1));
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const xcLine before = l;
-    EXPECT_THROW(l.point(xcVector<2>(nan, 0)), xcGeomDefs::BadParams);
-    EXPECT_THROW(l.angle(xcRadian(std::numeric_limits<double>::infinity())), xcGeomDefs::BadParams);
-    EXPECT_EQ(l, before);
-    EXPECT_THROW(xcLine(xcDegree(0), nan), xcGeomDefs::BadParams);
-    EXPECT_THROW(xcLine::through(xcVector<2>(2, 2), xcVector<2>(2, 2)), xcGeomDefs::BadParams);
-    EXPECT_THROW(xcLine::through(xcVector<2>(-1e308, 0), xcVector<2>(1e308, 0)),
-                 xcGeomDefs::BadParams);
-}

@@ -60,14 +60,4 @@ TEST(Xform, FiveArgumentConstructorPlacesATurnedScaledObject) {
     EXPECT_TRUE(xfRealEq(sheared.matrix(), xcMatrix<2>(2, -3, 0, 0), 1e-14));
 }
 
-TEST(Xform, DecompositionAccessorsAndToleranceCompare) {
-    const xcXform<2> x(xcMatrix<2>(xcDegree(30), xcDegree(40), 2.0, 3.0), xcVector<2>(1, 2));
-    EXPECT_NEAR(xcDegree(x.skew()).toDouble(), 10.0, 1e-12);
-    EXPECT_NEAR(x.det(), 6.0 * std::cos(kPi / 18), 1e-14);
-    xcXform<2> y = x;
-    y.trans(xcVector<2>(1, 2.5));
-    EXPECT_FALSE(xfRealEq(x, y, 0.4));
-    EXPECT_TRUE(xfRealEq(x, y, 0.5));
-}
-
 } // namespace

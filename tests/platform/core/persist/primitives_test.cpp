@@ -94,14 +94,3 @@ TEST(ArchivePrimitives, DamagedOrShortDataThrowsAndLeavesTheValue) {
               "Archive ends at byte 0, 8 more bytes needed");
     EXPECT_EQ(xcArchive::EndOfArchive().errorNumber(), 0x10000013);
 }
-
-TEST(ArchivePrimitives, DirectionIsChecked) {
-    xcMemoryArchive st;
-    EXPECT_FALSE(st.bytesLeft().has_value());
-    unsigned char b = 0;
-    EXPECT_THROW(st.read(&b, 1), xcArchive::IOError);
-    xcMemoryArchive ld(Bytes{1});
-    EXPECT_THROW(ld.write(&b, 1), xcArchive::IOError);
-    EXPECT_THROW(xcMemoryArchive(nullptr, 3), xcArchive::IOError);
-    EXPECT_NO_THROW(xcMemoryArchive(nullptr, 0));
-}

@@ -77,30 +77,6 @@ TEST(Attention, NestedTagsTheOutermostPassedLimitWins) {
     EXPECT_FALSE(xcAttention::isArmed());
 }
 
-TEST(Attention, TagsMayBeDestroyedInAnyOrder) {
-    auto first = std::make_unique<xcAttentionTag>();
-    auto second = std::make_unique<xcAttentionTag>();
-    auto third = std::make_unique<xcAttentionTag>();
-    first->attachTimeout(10.0);
-    second->attachTimeoutCustom(0.0, 2);
-    third->attachTimeoutCustom(0.0, 3);
-    long code = 0;
-    first.reset(); // the outermost goes first
-    EXPECT_EQ(outcome(&code), 'I');
-    EXPECT_EQ(code, 2);
-    second.reset(); // then the middle one
-    EXPECT_EQ(outcome(&code), 'I');
-    EXPECT_EQ(code, 3);
-    auto fourth = std::make_unique<xcAttentionTag>(); // joins inside the survivor
-    fourth->attachTimeout(0.0);
-    third.reset();
-    EXPECT_EQ(xcAttention::depth(), 1u);
-    EXPECT_EQ(outcome(), 'E');
-    fourth.reset();
-    EXPECT_EQ(xcAttention::depth(), 0u);
-    EXPECT_EQ(outcome(), 'n');
-}
-
 TEST(Attention, LimitsStayOnTheirOwnThread) {
     std::atomic<int> stage{0};
     std::atomic<int> otherOutcomes{0}; // checks on the other thread that did not return

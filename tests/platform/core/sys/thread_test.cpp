@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <pthread.h>
 #include <stdexcept>
-#include <thread>
-#include <vector>
 
 namespace {
 
@@ -57,74 +52,6 @@ TEST(Thread, BadArgumentsThrowAndStartNothing) {
          {std::pair{-2L, -1L}, {-1L, 0L}, {-1L, -7L}, {-1L, (1L << 30) + 1}})
         EXPECT_THROW(xfCreateThread(&doubleIt, &value, priority, stack), xcThreadDefs::BadParams);
     EXPECT_EQ(value, 1u);
-}
-
-unsigned long ownStackSize(void*) {
-    pthread_attr_t attr;
-    std::size_t size = 0;
-    if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
-    pthread_attr_getstacksize(&attr, &size);
-    pthread_attr_destroy(&attr);
-    return size;
-}
-
-TEST(Thread, AGivenStackSizeIsHonoured) {
-    // Larger than the default stack, so a thread that got the default would show it.
-    const long request = 64L * 1024 * 1024 + 1;
-    unsigned long size = 0;
-    xfWaitForThreadTermination(xfCreateThread(&ownStackSize, nullptr, -1, request), &size);
-    EXPECT_GE(size, static_cast<unsigned long>(request));
-}
-
-unsigned long addOne(void* arg) {
-    static_cast<std::atomic<unsigned long>*>(arg)->fetch_add(1);
-    return 1;
-}
-
-TEST(Thread, ManyThreadsFromManyCreatorsGetDistinctIdsAndAllJoin) {
-    std::atomic<unsigned long> counter{0};
-    std::vector<std::vector<unsigned long>> ids(4);
-    std::vector<std::thread> creators;
-    for (auto& mine : ids) {
-        creators.emplace_back([&counter, &mine] {
-            for (int i = 0; i < 50; ++i)
-                mine.push_back(xfCreateThread(&addOne, &counter, -1, -1).value());
-            for (const unsigned long id : mine) xfWaitForThreadTermination(xcThreadID(id));
-        });
-    }
-    for (auto& t : creators) t.join();
-    EXPECT_EQ(counter.load(), 200u);
-    std::vector<unsigned long> all;
-    for (const auto& v : ids) all.insert(all.end(), v.begin(), v.end());
-    std::sort(all.begin(), all.end());
-    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
-}
-
-std::atomic<unsigned long> gSelfId{0};
-std::atomic<bool> gSelfJoinTried{false};
-
-unsigned long joinsItself(void*) {
-    while (gSelfId.load() == 0) std::this_thread::yield();
-    unsigned long refused = 0;
-    try {
-        xfWaitForThreadTermination(xcThreadID(gSelfId.load()));
-    } catch (const xcThreadDefs::BadParams&) {
-        refused = 1;
-    }
-    gSelfJoinTried = true;
-    return refused;
-}
-
-// Joining itself would deadlock; the refusal must leave the id joinable by its creator.
-TEST(Thread, AThreadCannotWaitForItself) {
-    gSelfId = 0;
-    gSelfJoinTried = false;
-    const xcThreadID id = xfCreateThread(&joinsItself, nullptr, -1, -1);
-    gSelfId = id.value();
-    while (!gSelfJoinTried.load()) std::this_thread::yield();
-    unsigned long result = 0;
-    xfWaitForThreadTermination(id, &result);
-    EXPECT_EQ(result, 1u);
 }
 
 } // namespace

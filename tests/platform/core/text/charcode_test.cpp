@@ -72,21 +72,3 @@ TEST(CharCode, SpacesAreTheUnicodeWhiteSpaceSet) {
         0x205E, 0x2060, 0x2FFF, 0x3001, 0xFEFF, 0x110000, 0xFFFFFFA0, 0x100000020ul};
     for (unsigned long code : others) EXPECT_FALSE(xcCharCode::isSpace(code)) << std::hex << code;
 }
-
-TEST(TextErrors, ArchiveLayoutAndUnknownVersion) {
-    using Bytes = std::vector<unsigned char>;
-    xcCharCodeDefs::NotRepresentable e("ab");
-    xcMemoryArchive ar;
-    ar || e;
-    // Own version byte, then xcExceptionWithString's: version, length, bytes, xcException.
-    EXPECT_EQ(ar.bytes(), (Bytes{0x00, 0x00, 0x02, 0, 0, 0, 'a', 'b', 0x00}));
-
-    xcMemoryArchive ar2(Bytes{0x03, 0x00, 0x00, 0, 0, 0, 0x00});
-    const auto u = caught<xcArchive::UnknownVersion>([&] { ar2 || e; });
-    EXPECT_EQ(u.text(), "xcCharCodeDefs::NotRepresentable");
-    EXPECT_EQ(u.number(), 3);
-    EXPECT_EQ(e.message(), "ab");
-    xcStrDefs::BadParams bad("x");
-    xcMemoryArchive ar3(Bytes{0x01});
-    EXPECT_THROW(ar3 || bad, xcArchive::UnknownVersion);
-}
