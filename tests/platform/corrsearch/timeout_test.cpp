@@ -43,7 +43,8 @@ TEST(CorrSearchTimeout, ExpiredLimitsPropagateAndStopLongRunsPromptly) {
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        // Generous for sanitiser builds; the limit is polled after about a millisecond of work.
-        EXPECT_LT(ms, 150.0) << "algorithm " << algorithm;
+        // The limit is polled after about a millisecond of work, but a full run takes seconds:
+        // the bound leaves room for sanitiser builds on a busy machine.
+        EXPECT_LT(ms, 500.0) << "algorithm " << algorithm;
     }
 }
