@@ -24,10 +24,15 @@ xcRSICorrSearchModel::xcRSICorrSearchModel(const xcPelBuffer_const<unsigned char
              angle += params.angleStep) {
             const xcRadian turn = xcRadian(xcDegree(angle));
             const double relScale = scale / params.baseScale;
+            // The turned mask is not used; without a mask the worker's mask output is skipped.
             xcPelBuffer<unsigned char> turned, turnedMask;
-            xf_AffineTransform(image, mask, turn, relScale, turned, turnedMask,
-                               xcAffineSamplingParams::eBilinear,
-                               xcAffineSamplingParams::eBilinear);
+            if (mask.isBound())
+                xf_AffineTransform(image, mask, turn, relScale, turned, turnedMask,
+                                   xcAffineSamplingParams::eBilinear,
+                                   xcAffineSamplingParams::eBilinear);
+            else
+                xf_AffineTransform(image, turn, relScale, turned,
+                                   xcAffineSamplingParams::eBilinear);
             xcCorrSearchModel model;
             model.train(turned, trainParams, nullptr, 0);
             models_.push_back(std::move(model));
