@@ -3,10 +3,10 @@
 #include "core/base/exception.h"
 #include "core/sys/timeout.h"
 #include "oc/extract/detail/neighbourhood.h"
+#include "oc/extract/detail/searcher_cache.h"
 #include "oc/extract/rsi_corr_search_model.h"
 
 #include <cassert>
-#include <memory>
 
 namespace {
 
@@ -49,10 +49,9 @@ void xf_RefineArrangement(const xcPelBuffer_const<unsigned char>& image,
         charImage.window(model.imageArea(), false);
         xcPelBuffer_const<unsigned char> charMask = model.mask();
         if (charMask.isBound()) charMask.window(model.imageArea(), false);
-        std::unique_ptr<xcRSICorrSearchModel> searcher;
+        xcPtrHandle_const<xcRSICorrSearchModel> searcher;
         try {
-            searcher = std::make_unique<xcRSICorrSearchModel>(charImage, charMask, params,
-                                                              model.name(), nullptr, 0);
+            searcher = xf_OCRefineSearcher(charImage, charMask, params, model.name());
         } catch (const xcException& e) {
             if (isTimeout(e)) throw;
             done[i] = true;

@@ -16,9 +16,10 @@ class xcDiagObject;
 // correlation models of its character turned by -3 to 3 degrees in steps of 0.5 and scaled by
 // 0.95 to 1.065 in steps of 3 %; a find scoring 0.3 or more makes the position eMatched with the
 // found pose and score. Matched, unknown and blank positions are never touched; positions with
-// the same key share one trained searcher. A position whose searcher cannot be built or whose
-// search fails stays as it was; xcTimeout::Expired ends the refinement, keeping what was
-// refined. The four vectors are parallel; the recorder and flags are not used.
+// the same key share one trained searcher, and the thread keeps the last 16 searchers for later
+// refinements of the same characters (xf_OCRefineSearcher). A position whose searcher cannot be
+// built or whose search fails stays as it was; xcTimeout::Expired ends the refinement, keeping what
+// was refined. The four vectors are parallel; the recorder and flags are not used.
 OC_API void xf_RefineArrangement(const xcPelBuffer_const<unsigned char>& image,
                                  const xcPtrHandle_const<xcOCAlphabet>& alphabet,
                                  const std::vector<long>& keys, std::vector<xc_Pose>& poses,

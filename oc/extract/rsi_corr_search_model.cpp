@@ -5,16 +5,41 @@
 #include "core/sys/timeout.h"
 #include "core/sys/timer.h"
 #include "corrsearch/corrsearch_model.h"
+#include "oc/extract/extract_defs.h"
 #include "oc/imageutil/affine_clip.h"
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
+
+namespace {
+
+// The most models one searcher may train; far above any useful grid.
+constexpr double kMaxModels = 100000.0;
+
+// Steps that advance, finite ranges and a grid of bounded size, so that training ends.
+void checkGrid(const xcRSIParams& p) {
+    const xcRange& a = p.angleRange;
+    const xcRange& s = p.scaleRange;
+    const bool finite = std::isfinite(a.start()) && std::isfinite(a.end()) &&
+                        std::isfinite(s.start()) && std::isfinite(s.end()) &&
+                        std::isfinite(p.baseScale);
+    const bool ok =
+        finite && p.angleStep > 0.0 && p.scaleStep > 0.0 && s.start() > 0.0 && p.baseScale > 0.0 &&
+        (std::max(0.0, a.end() - a.start()) / p.angleStep + 1.0) *
+                (std::log(std::max(1.0, s.end() / s.start())) / std::log1p(p.scaleStep) + 1.0) <=
+            kMaxModels;
+    if (!ok) throw xc_OCExtractDefs::xc_OCExtractError("Bad refinement parameters");
+}
+
+} // namespace
 
 xcRSICorrSearchModel::xcRSICorrSearchModel(const xcPelBuffer_const<unsigned char>& image,
                                            const xcPelBuffer_const<unsigned char>& mask,
                                            const xcRSIParams& params, const std::string& name,
                                            xcDiagObject*, unsigned long)
     : name_(name), window_(image.window()), params_(params) {
+    checkGrid(params);
     xcCorrSearchTrainParams trainParams;
     trainParams.accuracy(4);
     trainParams.algorithms(8);

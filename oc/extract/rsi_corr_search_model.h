@@ -22,7 +22,9 @@ class OC_API xcRSICorrSearchModel : public virtual xcRepBase {
 public:
     // Trains one correlation model (accuracy 4, algorithms 8) per angle and scale of params on
     // the image turned and scaled with xf_AffineTransform. The mask is turned as well but not
-    // used. Exceptions of the tools propagate.
+    // used. Steps that are not > 0, a scale range or base scale not > 0, a range that is not
+    // finite or a grid of more than 100000 models throw xc_OCExtractDefs::xc_OCExtractError
+    // "Bad refinement parameters"; exceptions of the tools propagate.
     xcRSICorrSearchModel(const xcPelBuffer_const<unsigned char>& image,
                          const xcPelBuffer_const<unsigned char>& mask, const xcRSIParams& params,
                          const std::string& name, xcDiagObject* rec, unsigned long flags);

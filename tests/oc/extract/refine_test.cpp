@@ -1,6 +1,10 @@
 #include "glyph_alphabet.h"
+#include "oc/oc/fixtures.h"
 
+#include "core/image/pel_ops.h"
 #include "oc/extract/detail/neighbourhood.h"
+#include "oc/extract/detail/searcher_cache.h"
+#include "oc/extract/extract_defs.h"
 #include "oc/extract/refine.h"
 #include "oc/extract/rsi_corr_search_model.h"
 
@@ -58,6 +62,31 @@ TEST(OCRefine, SearcherTrainsTheTurnedAndScaledGrid) {
                   xcMatrix<2>(xcRadian(xcDegree(-3.0)), xcRadian(xcDegree(-3.0)), 0.95, 0.95), {}));
     EXPECT_NEAR(s.transforms()[51].xScale(), 0.95 * std::pow(1.03, 3), 1e-12);
     EXPECT_NEAR(xcDegree(s.transforms()[51].xRot()).toDouble(), 3.0, 1e-12);
+
+    // The thread keeps trained searchers: equal pels, windows, parameters and name share one.
+    const auto kept = xf_OCRefineSearcher(m.image(), m.mask(), p, "R");
+    EXPECT_EQ(xf_OCRefineSearcher(m.image(), m.mask(), p, "R"), kept);
+    xcPelBuffer<unsigned char> changed;
+    xfPelCopy(m.image(), changed);
+    EXPECT_EQ(xf_OCRefineSearcher(changed, m.mask(), p, "R"), kept);
+    *changed.pointToPel(3, 3) ^= 1;
+    EXPECT_NE(xf_OCRefineSearcher(changed, m.mask(), p, "R"), kept);
+    xcRSIParams other = p;
+    other.angleStep = 1.0;
+    EXPECT_NE(xf_OCRefineSearcher(m.image(), m.mask(), other, "R"), kept);
+    EXPECT_EQ(xf_OCRefineSearcher(m.image(), m.mask(), other, "R")->numModels(), 28);
+
+    // Grids that would never end or never fit are refused before anything is trained.
+    for (int bad = 0; bad < 4; ++bad) {
+        xcRSIParams q = p;
+        if (bad == 0) q.angleStep = 0.0;
+        if (bad == 1) q.scaleStep = std::nan("");
+        if (bad == 2) q.scaleRange = xcRange(0.0, 1.0);
+        if (bad == 3) q.angleStep = 1e-6;
+        expectThrow<xc_OCExtractDefs::xc_OCExtractError>(
+            [&] { xcRSICorrSearchModel(m.image(), m.mask(), q, "R", nullptr, 0); },
+            "Bad refinement parameters", 0x10007402);
+    }
 }
 
 TEST(OCRefine, InferredPrintedCharactersBecomeMatchesOthersStay) {
