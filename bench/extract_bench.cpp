@@ -4,7 +4,6 @@
 // run: OpenCV matchTemplate (TM_CCOEFF_NORMED) over each distinct glyph turned in 2 degree
 // steps at scales 0.9, 1.0 and 1.1, single-threaded. Times are CPU times of the thread (the
 // machine may be shared); train and search times come from the result's own timers as well.
-#include "bench_ratio.h"
 #include "oc/extract/detail/searcher_cache.h"
 #include "oc/extract/extract_model.h"
 #include "oc/extract/refine.h"
@@ -125,6 +124,28 @@ void BM_ExtractOurs(benchmark::State& state) {
     state.counters["search_ms"] = search / double(runs);
     state.counters["cpu_ms"] = cpu / double(runs);
     state.counters["recall"] = rec / double(runs);
+}
+
+// Training alone, as near as a search allows: the same keys searched in a small flat image.
+void BM_ExtractTrainOnly(benchmark::State& state) {
+    const Job& j = job();
+    xcPelBuffer<unsigned char> flat(64, 64);
+    for (long y = 0; y < 64; ++y)
+        for (long x = 0; x < 64; ++x) *flat.pointToPel(x, y) = 200;
+    const xc_OCExtractModelParams mp;
+    const xc_OCExtractRunParams run;
+    double cpu = 0;
+    long runs = 0;
+    for (auto _ : state) {
+        xc_OCExtractModel model;
+        xc_OCExtractStringResult result;
+        const double t0 = threadCpuMs();
+        model.search(j.alphabet, j.keys, flat, xcPelBuffer_const<unsigned char>(), mp, run, result,
+                     nullptr, 0);
+        cpu += threadCpuMs() - t0;
+        ++runs;
+    }
+    state.counters["cpu_ms"] = cpu / double(runs);
 }
 
 // Three positions inferred 1.2 pels, 1.5 degrees and 2 % away from the truth.
@@ -248,11 +269,50 @@ void BM_MatchTemplatePeer(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_ExtractOurs)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ExtractTrainOnly)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_RefineOurs)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_RefineOursCold)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_MatchTemplatePeer)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// Keeps every run's CPU time and counters for the summary line.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& r : runs) {
+            const std::string name = r.benchmark_name();
+            cpu[name.substr(0, name.find('/'))] = r.GetAdjustedCPUTime();
+            for (const auto& [key, c] : r.counters)
+                counters[name.substr(0, name.find('/')) + "/" + key] = c.value;
+        }
+    }
+    std::map<std::string, double> cpu, counters;
+};
+
 int main(int argc, char** argv) {
-    return oc_bench::runWithRatio(argc, argv, "extraction (train + search)", "BM_ExtractOurs",
-                                  "BM_MatchTemplatePeer", "ms");
+    cv::setNumThreads(1);
+    benchmark::Initialize(&argc, argv);
+    SummaryReporter rep;
+    benchmark::RunSpecifiedBenchmarks(&rep);
+    auto& c = rep.counters;
+    if (rep.cpu.count("BM_ExtractOurs"))
+        std::printf("extraction (CPU ms per image): train + search %.2f (result timers, wall: "
+                    "train %.2f, search %.2f), recall %.3f\n",
+                    c["BM_ExtractOurs/cpu_ms"], c["BM_ExtractOurs/train_ms"],
+                    c["BM_ExtractOurs/search_ms"], c["BM_ExtractOurs/recall"]);
+    if (rep.cpu.count("BM_ExtractTrainOnly"))
+        std::printf("training alone (CPU ms, searched in a flat 64 x 64 image): %.2f\n",
+                    c["BM_ExtractTrainOnly/cpu_ms"]);
+    if (rep.cpu.count("BM_RefineOurs") && rep.cpu.count("BM_RefineOursCold"))
+        std::printf("refinement (CPU ms per position): %.2f with kept searchers, %.2f training "
+                    "them, refined %.3f\n",
+                    c["BM_RefineOurs/cpu_ms_per_position"],
+                    c["BM_RefineOursCold/cpu_ms_per_position"],
+                    c["BM_RefineOursCold/refined_share"]);
+    if (rep.cpu.count("BM_ExtractOurs") && rep.cpu.count("BM_MatchTemplatePeer"))
+        std::printf("matchTemplate peer (CPU ms per image): %.0f, recall %.3f; peer/ours %.0fx\n",
+                    rep.cpu["BM_MatchTemplatePeer"], c["BM_MatchTemplatePeer/recall"],
+                    rep.cpu["BM_MatchTemplatePeer"] / c["BM_ExtractOurs/cpu_ms"]);
+    benchmark::Shutdown();
+    return 0;
 }

@@ -1,6 +1,7 @@
 // Training of the extraction model: one pattern per distinct requested key, the search order
 // and the symmetry classification.
 #include "oc/extract/detail/edge_score.h"
+#include "oc/extract/detail/train_cache.h"
 #include "oc/extract/extract_model.h"
 
 #include "align/align_defs.h"
@@ -119,17 +120,31 @@ void xc_OCExtractModel::train_(const xcPtrHandle_const<xcOCAlphabet>& alphabet,
         if (!alphabet->hasCharacter(modelKeys[i])) continue;
         const xcOCModel& model = *alphabet->character(modelKeys[i]);
         if (!model.image().isBound()) continue;
-        const Image trainImage = trainImageOf(areaImage(model));
+        // The same pels trained before on this thread give the same pattern and edge score.
+        const Image area = areaImage(model);
+        if (const auto kept = xf_OCFindTrainedChar(area, autoGrain, modelParams.grainLimits)) {
+            if (kept->pattern) {
+                patterns[i] = std::make_unique<xcAlignPattern>(*kept->pattern);
+                order[i].second = kept->edgeScore;
+            }
+            continue;
+        }
+        const Image trainImage = trainImageOf(area);
         if (model.charType() == xcOCModel::eBlank) continue;
         const std::optional<double> edgeScore = xf_OCExtractEdgeScore(trainImage);
-        if (!edgeScore) continue;
-
-        auto pattern = std::make_unique<xcAlignPattern>();
-        pattern->autoSelectGrainLimits(autoGrain);
-        if (!autoGrain)
-            pattern->grainLimits(static_cast<float>(modelParams.grainLimits.first),
-                                 static_cast<float>(modelParams.grainLimits.second));
-        if (!trainPattern(*pattern, trainImage)) continue;
+        std::unique_ptr<xcAlignPattern> pattern;
+        if (edgeScore) {
+            pattern = std::make_unique<xcAlignPattern>();
+            pattern->autoSelectGrainLimits(autoGrain);
+            if (!autoGrain)
+                pattern->grainLimits(static_cast<float>(modelParams.grainLimits.first),
+                                     static_cast<float>(modelParams.grainLimits.second));
+            if (!trainPattern(*pattern, trainImage)) pattern.reset();
+        }
+        const auto kept = xf_OCKeepTrainedChar(area, autoGrain, modelParams.grainLimits);
+        if (!pattern) continue;
+        kept->pattern = std::make_shared<const xcAlignPattern>(*pattern);
+        kept->edgeScore = *edgeScore;
         patterns[i] = std::move(pattern);
         order[i].second = *edgeScore;
     }
@@ -155,6 +170,14 @@ void xc_OCExtractModel::computeModelSymmetries_(const xcPtrHandle_const<xcOCAlph
     for (std::size_t i = 0; i < n; ++i) {
         if (!patterns[i]) continue;
         const Image area = areaImage(*alphabet->character(modelKeys[i]));
+        const bool autoGrain =
+            modelParams.grainLimits.first == -1.0 || modelParams.grainLimits.second == -1.0;
+        const auto kept = xf_OCFindTrainedChar(area, autoGrain, modelParams.grainLimits);
+        if (kept && kept->classified) {
+            symmetries[i] = kept->symmetry;
+            rot180Poses[i] = kept->rot180Pose;
+            continue;
+        }
         const bool r180 = selfMatch(*patterns[i], area, 180.0, rot180Poses[i]);
         bool all = r180;
         xcXform<2> discarded;
@@ -163,5 +186,10 @@ void xc_OCExtractModel::computeModelSymmetries_(const xcPtrHandle_const<xcOCAlph
         symmetries[i] = all    ? xc_OCExtractDefs::eFullSymmetry
                         : r180 ? xc_OCExtractDefs::e180Symmetry
                                : xc_OCExtractDefs::eNoSymmetry;
+        if (kept) {
+            kept->symmetry = symmetries[i];
+            kept->rot180Pose = rot180Poses[i];
+            kept->classified = true;
+        }
     }
 }

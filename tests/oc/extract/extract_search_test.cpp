@@ -6,6 +6,7 @@
 #include "diag/diag_object.h"
 #include "oc/extract/detail/edge_score.h"
 #include "oc/extract/detail/scale_consensus.h"
+#include "oc/extract/detail/train_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -24,26 +25,29 @@ Keys keysOf(const std::u32string& s) {
     return Keys(s.begin(), s.end());
 }
 
-// A model of a synthetic image (grey 200, a dark filled rectangle) with the given area.
-xcPtrHandle_const<xcOCModel> barModel(long key, long w, long h, const xcPelRect& bar) {
+// A model of a w x h image of grey 200 with dark (40) pels where `ink` says.
+template <class Ink>
+xcPtrHandle_const<xcOCModel> drawnModel(long key, long w, long h, Ink ink) {
     xcPelBuffer<unsigned char> b(w, h);
     for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x)
-            *b.pointToPel(x, y) = bar.contains(x + 0.5, y + 0.5) ? 40 : 200;
+        for (long x = 0; x < w; ++x) *b.pointToPel(x, y) = ink(x + 0.5, y + 0.5) ? 40 : 200;
     return xcPtrHandle_const<xcOCModel>(new xcOCModel(key, xcPelBuffer_const<unsigned char>(b),
-                                                      b.window(), xcOCModel::eNormal, "bar", ""));
+                                                      b.window(), xcOCModel::eNormal, "", ""));
+}
+xcPtrHandle_const<xcOCModel> barModel(long key, long w, long h, const xcPelRect& bar) {
+    return drawnModel(key, w, h, [&](double x, double y) { return bar.contains(x, y); });
+}
+// A filled ellipse with half-axes rx, ry in the middle.
+xcPtrHandle_const<xcOCModel> discModel(long key, long w, long h, double rx, double ry) {
+    return drawnModel(key, w, h, [&](double x, double y) {
+        return std::hypot((x - 0.5 * w) / rx, (y - 0.5 * h) / ry) <= 1.0;
+    });
 }
 
-// A model of a dark filled ellipse with half-axes rx, ry centred in a w x h image.
-xcPtrHandle_const<xcOCModel> discModel(long key, long w, long h, double rx, double ry) {
-    xcPelBuffer<unsigned char> b(w, h);
-    for (long y = 0; y < h; ++y)
-        for (long x = 0; x < w; ++x) {
-            const double u = (x + 0.5 - 0.5 * w) / rx, v = (y + 0.5 - 0.5 * h) / ry;
-            *b.pointToPel(x, y) = u * u + v * v <= 1.0 ? 40 : 200;
-        }
-    return xcPtrHandle_const<xcOCModel>(new xcOCModel(key, xcPelBuffer_const<unsigned char>(b),
-                                                      b.window(), xcOCModel::eNormal, "disc", ""));
+xc_OCExtractModelParams zones(double scaleLow = 0.85, double scaleHigh = 1.15) {
+    xc_OCExtractModelParams p;
+    p.scaleRange = xcRange(scaleLow, scaleHigh);
+    return p;
 }
 
 struct Search {
@@ -52,11 +56,9 @@ struct Search {
     bool complete = false;
     Search(const xcPtrHandle_const<xcOCAlphabet>& a, const Keys& keys,
            const xcPelBuffer_const<unsigned char>& image, xc_OCExtractRunParams run = {},
-           xcDiagObject* rec = nullptr, unsigned long flags = 0, xcRange scales = {0.85, 1.15}) {
-        xc_OCExtractModelParams p;
-        p.scaleRange = scales;
+           const xc_OCExtractModelParams& p = zones()) {
         complete = model.search(a, keys, image, xcPelBuffer_const<unsigned char>(), p, run, result,
-                                rec, flags);
+                                nullptr, 0);
     }
 };
 
@@ -89,26 +91,36 @@ TEST(OCExtractTrain, ModelsFollowDistinctKeysAndEdgeRichnessUntrainedLast) {
     // Every model has a result, untrained ones too; positions share their key's result.
     const auto& res = s.result.results();
     ASSERT_EQ(res.size(), keys.size());
-    EXPECT_EQ(res[0], res[4]);
-    EXPECT_EQ(res[0], res[8]);
-    EXPECT_EQ(res[0], s.result.uniqueCharResults()[2]);
-    EXPECT_EQ(res[6]->numOccurrences(), 1);
-    EXPECT_FALSE(res[6]->found());
-    EXPECT_EQ(res[0]->numOccurrences(), 3);
-    EXPECT_TRUE(res[0]->found());
-    EXPECT_LE(res[0]->numInstances(), 5);
+    EXPECT_TRUE(res[0] == res[4] && res[0] == res[8] && res[0] == s.result.uniqueCharResults()[2]);
+    EXPECT_TRUE(res[6]->numOccurrences() == 1 && !res[6]->found());
+    EXPECT_TRUE(res[0]->numOccurrences() == 3 && res[0]->found() && res[0]->numInstances() <= 5);
     EXPECT_GT(s.result.trainTime(), 0.0);
+
+    // Trained anew from scratch, or taken from the thread's kept outcomes: the same search.
+    xf_OCTrainedCharCacheClear();
+    const Search again(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+    EXPECT_EQ(again.model.searchOrderList(), s.model.searchOrderList());
+    EXPECT_EQ(again.result.results()[0]->pose(0), res[0]->pose(0));
 }
 
 TEST(OCExtractTrain, SmallAreasTrainEnlargedAndEdgeTestRefusesPoorImages) {
     // 14 x 40 is enlarged to 28 x 80; 15 x 15 is copied as it is.
     xcOCAlphabet::Models models = {discModel(1, 14, 40, 6, 9), discModel(2, 15, 15, 6.5, 6.5)};
     const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
-    const Search s(a, {1, 2}, xcPelBuffer_const<unsigned char>(40, 40));
+    xc_OCExtractModelParams autoGrains = zones();
+    autoGrains.grainLimits = {-1.0, 4.0};
+    const Search s(a, {1, 2}, xcPelBuffer_const<unsigned char>(40, 40), {}, autoGrains);
     ASSERT_TRUE(s.model.isTrained(0));
     ASSERT_TRUE(s.model.isTrained(1));
     EXPECT_EQ(A::pattern(s.model, 0)->trainImage().window(), xcPelRect(0, 0, 28, 80));
     EXPECT_EQ(A::pattern(s.model, 1)->trainImage().window(), xcPelRect(0, 0, 15, 15));
+    EXPECT_TRUE(A::pattern(s.model, 1)->autoSelectGrainLimits()); // (-1, 4) is automatic
+    // Fixed grains (2, 16) need 64 pels a side: the second attempt trains with grains (1, 1).
+    xc_OCExtractModelParams grains = zones();
+    grains.grainLimits = {2.0, 16.0};
+    const Search fixed(a, {2}, xcPelBuffer_const<unsigned char>(40, 40), {}, grains);
+    ASSERT_TRUE(fixed.model.isTrained(0));
+    EXPECT_EQ(A::pattern(fixed.model, 0)->grainLimitCoarse(), 1.0f);
 
     // A bar's edges all lie in one direction window; a 4 x 3 box has fewer than 25 edgelets.
     EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(4, 12, 22, 6))->image()));
@@ -153,8 +165,8 @@ TEST(OCExtractSearch, FindsEveryCharacterOfRotatedStringsWithItsPose) {
         const double angle = rng.uniform(-180, 180), scale = rng.uniform(0.9, 1.1);
         const auto truth = printLine(scene, g, keys, angle, scale, {200, 200});
         const Search s(g.alphabet(), keys,
-                       xcPelBuffer_const<unsigned char>(scene.finish(0.7, 5, trial)), {}, nullptr,
-                       0, {0.9, 1.1});
+                       xcPelBuffer_const<unsigned char>(scene.finish(0.7, 5, trial)), {},
+                       zones(0.9, 1.1));
         EXPECT_TRUE(s.complete);
         for (std::size_t p = 0; p < keys.size(); ++p) {
             const xc_OCExtractCharResult& r = *s.result.results()[p];
@@ -236,21 +248,18 @@ TEST(OCExtractDiag, ParameterTextWaitsForTheResultsRecord) {
     xcDiagObject rec;
     xc_OCExtractModel model;
     xc_OCExtractStringResult result;
-    const xc_OCExtractModelParams mp;
-    const xc_OCExtractRunParams run;
-    const xcPelBuffer_const<unsigned char> noMask;
-    const Keys keys = keysOf(chars);
-    model.search(g.alphabet(), keys, image, noMask, mp, run, result, &rec, 0x10000);
+    const auto search = [&](unsigned long flags) {
+        model.search(g.alphabet(), keysOf(chars), image, {}, {}, {}, result, &rec, flags);
+    };
+    search(0x10000);
     EXPECT_EQ(rec.numRecords(), 0);
-    model.search(g.alphabet(), keys, image, noMask, mp, run, result, &rec, 0x20000);
+    search(0x20000);
 
     // Models in key order: L, Q, S, the circle.
     const auto& unique = result.uniqueCharResults();
     ASSERT_EQ(unique.size(), 4u);
-    ASSERT_FALSE(model.isTrained(0));
-    ASSERT_EQ(unique[1]->numInstances(), 0);
-    ASSERT_EQ(unique[2]->numInstances(), 1);
-    ASSERT_EQ(unique[3]->numInstances(), 1);
+    ASSERT_TRUE(!model.isTrained(0) && unique[1]->numInstances() == 0 &&
+                unique[2]->numInstances() == 1 && unique[3]->numInstances() == 1);
     const auto line = [](const xc_OCExtractCharResult& r) {
         std::ostringstream s;
         s << " \t Instance #0 \t Score= " << r.score(0)
