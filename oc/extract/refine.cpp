@@ -4,6 +4,7 @@
 #include "core/sys/timeout.h"
 #include "oc/extract/detail/neighbourhood.h"
 #include "oc/extract/detail/searcher_cache.h"
+#include "oc/extract/extract_defs.h"
 #include "oc/extract/rsi_corr_search_model.h"
 
 #include <cassert>
@@ -26,6 +27,8 @@ void xf_RefineArrangement(const xcPelBuffer_const<unsigned char>& image,
                           std::vector<xcOCArrangeDefs::CharStatus>& statuses,
                           std::vector<double>& scores, xcDiagObject*, unsigned long) {
     const std::size_t n = keys.size();
+    if (poses.size() != n || statuses.size() != n || scores.size() != n)
+        throw xc_OCExtractDefs::xc_OCExtractError("Refine error");
     std::vector<bool> done(n, false);
 
     xcRSIParams params;

@@ -19,7 +19,9 @@ class xcDiagObject;
 // the same key share one trained searcher, and the thread keeps the last 16 searchers for later
 // refinements of the same characters (xf_OCRefineSearcher). A position whose searcher cannot be
 // built or whose search fails stays as it was; xcTimeout::Expired ends the refinement, keeping what
-// was refined. The four vectors are parallel; the recorder and flags are not used.
+// was refined. The four vectors are parallel: different lengths throw
+// xc_OCExtractDefs::xc_OCExtractError "Refine error" before anything changes. The recorder and
+// flags are not used.
 OC_API void xf_RefineArrangement(const xcPelBuffer_const<unsigned char>& image,
                                  const xcPtrHandle_const<xcOCAlphabet>& alphabet,
                                  const std::vector<long>& keys, std::vector<xc_Pose>& poses,

@@ -115,6 +115,10 @@ TEST(OCRefine, InferredPrintedCharactersBecomeMatchesOthersStay) {
     const std::vector<xc_Pose> before = poses;
     const std::vector<Status> statusesBefore = statuses;
 
+    std::vector<double> tooShort(1);
+    expectThrow<xc_OCExtractDefs::xc_OCExtractError>(
+        [&] { xf_RefineArrangement(image, a, keys, poses, statuses, tooShort, nullptr, 0); },
+        "Refine error", 0x10007402);
     xf_RefineArrangement(image, a, keys, poses, statuses, scores, nullptr, 0);
 
     for (std::size_t p : {0, 2, 3, 5}) {
