@@ -1,0 +1,71 @@
+#include "oc/extract/detail/searcher_cache.h"
+
+#include "core/image/pel_ops.h"
+
+#include <algorithm>
+#include <cstring>
+#include <list>
+
+namespace {
+
+constexpr std::size_t kEntries = 16;
+
+using Image = xcPelBuffer_const<unsigned char>;
+
+bool sameParams(const xcRSIParams& a, const xcRSIParams& b) {
+    return a.angleRange == b.angleRange && a.angleStep == b.angleStep &&
+           a.scaleRange == b.scaleRange && a.scaleStep == b.scaleStep && a.baseScale == b.baseScale;
+}
+
+// Same window, same client-from-image transform and the same pels (both unbound counts too).
+bool sameImage(const Image& a, const Image& b) {
+    if (a.isBound() != b.isBound()) return false;
+    if (!a.isBound()) return true;
+    if (!(a.window() == b.window())) return false;
+    if (!xfXformEqual(*a.clientFromImageXform(), *b.clientFromImageXform())) return false;
+    for (long y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.rowPointer(y), b.rowPointer(y), static_cast<std::size_t>(a.width())) != 0)
+            return false;
+    return true;
+}
+
+// A private copy of the pels, so that later writes through the caller's handles do not reach
+// the key.
+Image frozen(const Image& b) {
+    if (!b.isBound()) return b;
+    xcPelBuffer<unsigned char> copy;
+    xfPelCopy(b, copy);
+    return Image(copy);
+}
+
+struct Entry {
+    Image image, mask;
+    xcRSIParams params;
+    std::string name;
+    xcPtrHandle_const<xcRSICorrSearchModel> searcher;
+};
+
+thread_local std::list<Entry> tCache;
+
+} // namespace
+
+xcPtrHandle_const<xcRSICorrSearchModel> xf_OCRefineSearcher(const Image& image, const Image& mask,
+                                                            const xcRSIParams& params,
+                                                            const std::string& name) {
+    for (auto it = tCache.begin(); it != tCache.end(); ++it) {
+        if (it->name == name && sameParams(it->params, params) && sameImage(it->image, image) &&
+            sameImage(it->mask, mask)) {
+            tCache.splice(tCache.begin(), tCache, it);
+            return tCache.front().searcher;
+        }
+    }
+    xcPtrHandle_const<xcRSICorrSearchModel> searcher(
+        new xcRSICorrSearchModel(image, mask, params, name, nullptr, 0));
+    tCache.push_front(Entry{frozen(image), frozen(mask), params, name, searcher});
+    if (tCache.size() > kEntries) tCache.pop_back();
+    return searcher;
+}
+
+void xf_OCRefineSearcherCacheClear() {
+    tCache.clear();
+}

@@ -1,0 +1,301 @@
+#include "access.h"
+#include "glyph_alphabet.h"
+
+#include "core/sys/attention.h"
+#include "core/sys/timeout.h"
+#include "diag/diag_object.h"
+#include "oc/extract/detail/edge_score.h"
+#include "oc/extract/detail/scale_consensus.h"
+#include "oc/extract/detail/train_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace oc_test;
+using A = xc_OCExtractTestAccess;
+using Sym = xc_OCExtractDefs::Symmetry;
+
+namespace {
+
+using Keys = std::vector<long>;
+
+Keys keysOf(const std::u32string& s) {
+    return Keys(s.begin(), s.end());
+}
+
+// A model of a w x h image of grey 200 with dark (40) pels where `ink` says.
+template <class Ink>
+xcPtrHandle_const<xcOCModel> drawnModel(long key, long w, long h, Ink ink) {
+    xcPelBuffer<unsigned char> b(w, h);
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) *b.pointToPel(x, y) = ink(x + 0.5, y + 0.5) ? 40 : 200;
+    return xcPtrHandle_const<xcOCModel>(new xcOCModel(key, xcPelBuffer_const<unsigned char>(b),
+                                                      b.window(), xcOCModel::eNormal, "", ""));
+}
+xcPtrHandle_const<xcOCModel> barModel(long key, long w, long h, const xcPelRect& bar) {
+    return drawnModel(key, w, h, [&](double x, double y) { return bar.contains(x, y); });
+}
+// A filled ellipse with half-axes rx, ry in the middle.
+xcPtrHandle_const<xcOCModel> discModel(long key, long w, long h, double rx, double ry) {
+    return drawnModel(key, w, h, [&](double x, double y) {
+        return std::hypot((x - 0.5 * w) / rx, (y - 0.5 * h) / ry) <= 1.0;
+    });
+}
+
+xc_OCExtractModelParams zones(double scaleLow = 0.85, double scaleHigh = 1.15) {
+    xc_OCExtractModelParams p;
+    p.scaleRange = xcRange(scaleLow, scaleHigh);
+    return p;
+}
+
+struct Search {
+    xc_OCExtractModel model;
+    xc_OCExtractStringResult result;
+    bool complete = false;
+    Search(const xcPtrHandle_const<xcOCAlphabet>& a, const Keys& keys,
+           const xcPelBuffer_const<unsigned char>& image, xc_OCExtractRunParams run = {},
+           const xc_OCExtractModelParams& p = zones()) {
+        complete = model.search(a, keys, image, xcPelBuffer_const<unsigned char>(), p, run, result,
+                                nullptr, 0);
+    }
+};
+
+} // namespace
+
+TEST(OCExtractTrain, ModelsFollowDistinctKeysAndEdgeRichnessUntrainedLast) {
+    const GlyphAlphabet g(U"WKS");
+    xcOCAlphabet::Models models = g.alphabet()->characters();
+    models.push_back(barModel(1, 30, 30, xcPelRect(12, 4, 6, 22))); // one bar: degenerate
+    models.push_back(xcPtrHandle_const<xcOCModel>(
+        new xcOCModel(2, xcPelBuffer_const<unsigned char>(), xcPelRect(0, 0, 8, 8),
+                      xcOCModel::eBlank, "space", "")));
+    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
+    const Keys keys = {'K', 1, 'W', 'S', 'K', 2, 99, 'W', 'K'};
+    const Search s(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+
+    EXPECT_EQ(s.model.modelKeyList(), Keys({1, 2, 'K', 'S', 'W', 99}));
+    EXPECT_EQ(s.model.keyCountList(), Keys({1, 1, 3, 1, 2, 1}));
+    // Trained models by edge score, greatest first; the untrained follow in model order.
+    std::vector<std::pair<double, long>> edge;
+    for (long m : {2, 3, 4}) {
+        ASSERT_TRUE(s.model.isTrained(m));
+        edge.push_back({-*xf_OCExtractEdgeScore(A::pattern(s.model, m)->trainImage()), m});
+    }
+    for (long m : {0, 1, 5}) EXPECT_FALSE(s.model.isTrained(m));
+    std::sort(edge.begin(), edge.end());
+    EXPECT_EQ(s.model.searchOrderList(),
+              Keys({edge[0].second, edge[1].second, edge[2].second, 0, 1, 5}));
+
+    // Every model has a result, untrained ones too; positions share their key's result.
+    const auto& res = s.result.results();
+    ASSERT_EQ(res.size(), keys.size());
+    EXPECT_TRUE(res[0] == res[4] && res[0] == res[8] && res[0] == s.result.uniqueCharResults()[2]);
+    EXPECT_TRUE(res[6]->numOccurrences() == 1 && !res[6]->found());
+    EXPECT_TRUE(res[0]->numOccurrences() == 3 && res[0]->found() && res[0]->numInstances() <= 5);
+    EXPECT_GT(s.result.trainTime(), 0.0);
+
+    // Trained anew from scratch, or taken from the thread's kept outcomes: the same search.
+    xf_OCTrainedCharCacheClear();
+    const Search again(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+    EXPECT_EQ(again.model.searchOrderList(), s.model.searchOrderList());
+    EXPECT_EQ(again.result.results()[0]->pose(0), res[0]->pose(0));
+}
+
+TEST(OCExtractTrain, SmallAreasTrainEnlargedAndEdgeTestRefusesPoorImages) {
+    // 14 x 40 is enlarged to 28 x 80; 15 x 15 is copied as it is.
+    xcOCAlphabet::Models models = {discModel(1, 14, 40, 6, 9), discModel(2, 15, 15, 6.5, 6.5)};
+    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
+    xc_OCExtractModelParams autoGrains = zones();
+    autoGrains.grainLimits = {-1.0, 4.0};
+    const Search s(a, {1, 2}, xcPelBuffer_const<unsigned char>(40, 40), {}, autoGrains);
+    ASSERT_TRUE(s.model.isTrained(0));
+    ASSERT_TRUE(s.model.isTrained(1));
+    EXPECT_EQ(A::pattern(s.model, 0)->trainImage().window(), xcPelRect(0, 0, 28, 80));
+    EXPECT_EQ(A::pattern(s.model, 1)->trainImage().window(), xcPelRect(0, 0, 15, 15));
+    EXPECT_TRUE(A::pattern(s.model, 1)->autoSelectGrainLimits()); // (-1, 4) is automatic
+    // Fixed grains (2, 16) need 64 pels a side: the second attempt trains with grains (1, 1).
+    xc_OCExtractModelParams grains = zones();
+    grains.grainLimits = {2.0, 16.0};
+    const Search fixed(a, {2}, xcPelBuffer_const<unsigned char>(40, 40), {}, grains);
+    ASSERT_TRUE(fixed.model.isTrained(0));
+    EXPECT_EQ(A::pattern(fixed.model, 0)->grainLimitCoarse(), 1.0f);
+
+    // A bar's edges all lie in one direction window; a 4 x 3 box has fewer than 25 edgelets.
+    EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(4, 12, 22, 6))->image()));
+    EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 12, 12, xcPelRect(4, 4, 4, 3))->image()));
+    EXPECT_TRUE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(8, 8, 14, 14))->image()));
+    // With these thresholds even glyphs dominated by one stroke direction are refused.
+    const GlyphAlphabet g(U"LHK");
+    EXPECT_FALSE(xf_OCExtractEdgeScore(g.alphabet()->character('L')->image()));
+    EXPECT_FALSE(xf_OCExtractEdgeScore(g.alphabet()->character('H')->image()));
+    EXPECT_TRUE(xf_OCExtractEdgeScore(g.alphabet()->character('K')->image()));
+}
+
+TEST(OCExtractTrain, SymmetryClassesFromSelfMatches) {
+    const std::u32string chars = U"\u25CFSZXKRA"; // a filled circle first
+    const GlyphAlphabet g(chars, 28.0);
+    const Search s(g.alphabet(), keysOf(chars), xcPelBuffer_const<unsigned char>(32, 32));
+    const std::map<long, Sym> expected = {
+        {0x25CF, xc_OCExtractDefs::eFullSymmetry}, {'S', xc_OCExtractDefs::e180Symmetry},
+        {'Z', xc_OCExtractDefs::e180Symmetry},     {'X', xc_OCExtractDefs::e180Symmetry},
+        {'K', xc_OCExtractDefs::eNoSymmetry},      {'R', xc_OCExtractDefs::eNoSymmetry},
+        {'A', xc_OCExtractDefs::eNoSymmetry}};
+    for (std::size_t m = 0; m < s.model.modelKeyList().size(); ++m) {
+        const long c = s.model.modelKeyList()[m];
+        EXPECT_EQ(s.model.symmetryList()[m], expected.at(c)) << c;
+        EXPECT_EQ(s.result.uniqueCharResults()[m]->symmetry(), expected.at(c)) << c;
+        if (expected.at(c) == xc_OCExtractDefs::eNoSymmetry) continue;
+        // The 180-degree self-pose turns the glyph about the middle of its ink.
+        const xcXform<2>& r = s.result.uniqueCharResults()[m]->rot180Pose();
+        EXPECT_NEAR(std::fabs(angleOf(r)), 180.0, 1.0) << c;
+        const GlyphImage& glyph = g.glyph(c);
+        const xcVector<2> ink(4.0 + 0.5 * glyph.inkWidth(), 4.0 + 0.5 * glyph.inkHeight());
+        EXPECT_LT((r.mapPoint(ink) - ink).len(), 1.5) << c;
+    }
+}
+
+TEST(OCExtractSearch, FindsEveryCharacterOfRotatedStringsWithItsPose) {
+    const GlyphAlphabet g(U"AB2S5ZKRX3");
+    Rng rng(11);
+    for (int trial = 0; trial < 3; ++trial) {
+        Scene scene(400, 400);
+        const Keys keys = keysOf(U"AB2S5ZKRX3AS");
+        const double angle = rng.uniform(-180, 180), scale = rng.uniform(0.9, 1.1);
+        const auto truth = printLine(scene, g, keys, angle, scale, {200, 200});
+        const Search s(g.alphabet(), keys,
+                       xcPelBuffer_const<unsigned char>(scene.finish(0.7, 5, trial)), {},
+                       zones(0.9, 1.1));
+        EXPECT_TRUE(s.complete);
+        for (std::size_t p = 0; p < keys.size(); ++p) {
+            const xc_OCExtractCharResult& r = *s.result.results()[p];
+            EXPECT_LE(r.numInstances(), r.numOccurrences() + 2);
+            const xcVector<2> c = g.glyph(keys[p]).centre();
+            bool hit = false;
+            for (long k = 0; k < r.numInstances() && !hit; ++k) {
+                const double da = std::fabs(angleDiff(angleOf(r.pose(k)), angleOf(truth[p])));
+                const bool turned =
+                    r.symmetry() != xc_OCExtractDefs::eNoSymmetry && std::fabs(da - 180.0) <= 1.0;
+                hit = (r.pose(k).mapPoint(c) - truth[p].mapPoint(c)).len() <= 0.5 &&
+                      (da <= 1.0 || turned);
+            }
+            EXPECT_TRUE(hit) << "trial " << trial << " '" << char(keys[p]) << "' at " << p
+                             << " angle " << angle << " scale " << scale;
+        }
+        EXPECT_GT(s.result.searchTime(), 0.0);
+    }
+}
+
+TEST(OCExtractSearch, ScaleLocksOnConsensusOfThreeFinds) {
+    using Scales = std::vector<double>;
+    EXPECT_DOUBLE_EQ(*xf_OCExtractScaleConsensus(Scales{1.00, 1.50, 1.02, 1.05}, 3),
+                     std::sqrt(1.05));
+    EXPECT_FALSE(xf_OCExtractScaleConsensus(Scales{1.00, 1.05, 1.10}, 3));
+    EXPECT_FALSE(xf_OCExtractScaleConsensus(Scales{1.00, 1.01}, 3));
+    EXPECT_FALSE(xf_OCExtractScaleConsensus(Scales{-1.0, 1.00, 1.01}, 3));
+    // The tightest window wins: 1.20..1.21 over 1.00..1.05.
+    EXPECT_DOUBLE_EQ(*xf_OCExtractScaleConsensus(Scales{1.00, 1.05, 1.20, 1.21}, 2),
+                     std::sqrt(1.20 * 1.21));
+
+    // Six models: minAgree 3. After three accepted finds every later model keeps one scale.
+    const GlyphAlphabet g(U"KRSPGB");
+    Scene scene(360, 120);
+    const Keys keys = keysOf(U"KRSPGB");
+    printLine(scene, g, keys, 20.0, 1.06, {180, 60});
+    const Search s(g.alphabet(), keys, xcPelBuffer_const<unsigned char>(scene.finish(0.6, 3, 5)));
+    Scales observed;
+    for (long m : s.model.searchOrderList()) {
+        const xc_OCExtractCharResult& r = *s.result.uniqueCharResults()[std::size_t(m)];
+        ASSERT_GT(r.numInstances(), 0);
+        observed.push_back(r.pose(0).xScale());
+    }
+    const double locked = std::sqrt(*std::min_element(observed.begin(), observed.begin() + 3) *
+                                    *std::max_element(observed.begin(), observed.begin() + 3));
+    for (std::size_t k = 3; k < observed.size(); ++k) EXPECT_NEAR(observed[k], locked, 1e-9);
+    EXPECT_NEAR(locked, 1.06, 0.02);
+}
+
+TEST(OCExtractSearch, TimeLimitsPerModelAndOfTheCaller) {
+    const GlyphAlphabet g(U"ABC");
+    Scene scene(200, 80);
+    const Keys keys = keysOf(U"ABC");
+    printLine(scene, g, keys, 0.0, 1.0, {100, 40});
+    const xcPelBuffer_const<unsigned char> image(scene.finish(0.6, 3, 1));
+    xc_OCExtractRunParams run;
+    run.timeout = 0.0; // every model's limit has passed at its first poll
+    const Search s(g.alphabet(), keys, image, run);
+    EXPECT_FALSE(s.complete);
+    ASSERT_EQ(s.result.uniqueCharResults().size(), 3u);
+    for (const auto& r : s.result.uniqueCharResults()) {
+        EXPECT_EQ(r->numOccurrences(), 1);
+        EXPECT_EQ(r->found(), r->numInstances() > 0);
+    }
+
+    xcAttentionTag caller;
+    caller.attachTimeout(0.0);
+    EXPECT_THROW(Search(g.alphabet(), keys, image), xcTimeout::Expired);
+}
+
+TEST(OCExtractDiag, ParameterTextWaitsForTheResultsRecord) {
+    // A filled circle (full symmetry) and S (180) are printed, Q is not, and L is refused by
+    // the edge test: it has no pattern and stays out of text and graphics.
+    const std::u32string chars = U"\u25CFLQS";
+    const GlyphAlphabet g(chars);
+    Scene scene(160, 80);
+    printLine(scene, g, {0x25CF, 'S'}, 10.0, 1.0, {80, 40});
+    const xcPelBuffer_const<unsigned char> image(scene.finish(0.5, 2, 3));
+    xcDiagObject rec;
+    xc_OCExtractModel model;
+    xc_OCExtractStringResult result;
+    const auto search = [&](unsigned long flags) {
+        model.search(g.alphabet(), keysOf(chars), image, {}, {}, {}, result, &rec, flags);
+    };
+    search(0x10000);
+    EXPECT_EQ(rec.numRecords(), 0);
+    search(0x20000);
+
+    // Models in key order: L, Q, S, the circle.
+    const auto& unique = result.uniqueCharResults();
+    ASSERT_EQ(unique.size(), 4u);
+    ASSERT_TRUE(!model.isTrained(0) && unique[1]->numInstances() == 0 &&
+                unique[2]->numInstances() == 1 && unique[3]->numInstances() == 1);
+    const auto line = [](const xc_OCExtractCharResult& r) {
+        std::ostringstream s;
+        s << " \t Instance #0 \t Score= " << r.score(0)
+          << " \t Angle= " << xcDegree(r.pose(0).xRot()).toDouble()
+          << " \t Scale=" << r.pose(0).xScale() << "\n";
+        return s.str();
+    };
+    const std::string circle = g.alphabet()->character(0x25CF)->name();
+    ASSERT_EQ(rec.numRecords(), 3);
+    const xcDiagRecord& text = *rec.diagRecord(0);
+    EXPECT_EQ(text.title(), "Result details");
+    EXPECT_EQ(text.texts().at(0).body(),
+              "Runtime Params\n==============\nAccept Thresh = 0.5\nConfusion Thresh = 0.6\n"
+              "Overlap =0.1\n\nFinal Results\nCould not find Char Model 'Q'\n\n"
+              "Found Char Model 'S'\n" +
+                  line(*unique[2]) + "\nFound Char Model '" + circle + "'\n" + line(*unique[3]) +
+                  "\n");
+
+    // The circle shows its other three orientations in blue, S its 180-degree one.
+    for (int k = 0; k < 2; ++k) {
+        const xc_OCExtractCharResult& r = *unique[std::size_t(k) + 2];
+        const xcDiagRecord& gr = *rec.diagRecord(k + 1);
+        EXPECT_EQ(gr.title(), "Character '" + (k ? circle : "S") + "' Result #0");
+        ASSERT_EQ(gr.graphics().size(), 1u);
+        EXPECT_EQ(gr.graphics()[0].coordinateSystem(), 2);
+        const xcGraphicList& list = gr.graphics()[0].list();
+        ASSERT_EQ(list.size(), k ? 5 : 3);
+        EXPECT_EQ(*list.get<xcGraphicSimple>(0)->get<xcAffineRectangle>(), r.affRect(0));
+        const xcGraphicSimple& turned = *list.get<xcGraphicSimple>(1);
+        EXPECT_EQ(turned.props().color(), xcColor(xcColor::eBlue));
+        const xcGraphicSimple& mark = *list.get<xcGraphicSimple>(list.size() - 1);
+        EXPECT_EQ(mark.props(), xcGraphicProps(xcColor::eGreen, eSolid, 2));
+        const GlyphImage& glyph = g.glyph(k ? 0x25CF : 'S');
+        const double d = std::min(glyph.trainWidth(), glyph.trainHeight());
+        EXPECT_TRUE(xfRealEq(mark.get<xcLineSeg>()->p2(), r.pose(0).mapPoint({0.5 * d, 0}), 1e-9));
+        EXPECT_TRUE(
+            xfRealEq(turned.get<xcLineSeg>()->p2(), r.pose(0).mapPoint({-0.5 * d, 0}), 1e-9));
+    }
+}
