@@ -20,9 +20,10 @@
 // ("xc_FooDefs::BadParams", registered when the library loads) and stores version byte 0
 // followed by its base's data.
 //
-// A family whose root has no number of its own (the OC libraries') declares the root with
+// A family whose root has no number of its own (the OC library's) declares the root with
 // XC_ERROR_ROOT_CLASS and defines it with XC_DEFINE_ERROR_ROOT: an abstract class with a
-// protected message constructor, storing version byte 0 then its base's data.
+// protected message constructor, storing version byte 0 then its base's data. Its classes report
+// an unknown version byte as number 0 in xcArchive::UnknownVersion, as the OC archives expect.
 //
 // A class that carries data or a fixed message writes its own body and puts
 // XC_ERROR_MEMBERS(Class, number) in it; its source file then uses XC_DEFINE_ERROR when the
@@ -65,6 +66,8 @@ public:                                                                         
         void suicideAndRethrow() override = 0;                                                     \
         void dispatchSerialize(xcArchive& ar) override;                                            \
                                                                                                    \
+        static constexpr long kUnknownVersionNumber = 0;                                           \
+                                                                                                   \
     protected:                                                                                     \
         explicit Class(const std::string& message) : Base(message) {}                              \
         Class(const Class&) = default;                                                             \
@@ -95,7 +98,7 @@ public:                                                                         
     XC_DEFINE_ERROR_WITH_FIELDS(Qualified)                                                         \
     void Qualified::dispatchSerialize(xcArchive& ar) {                                             \
         if (haveVisited(ar)) return;                                                               \
-        xfExchangeVersion(ar, #Qualified);                                                         \
+        xf_ExchangeErrorVersion(ar, #Qualified, Qualified::kUnknownVersionNumber);                 \
         Base::dispatchSerialize(ar);                                                               \
         setVisited(ar);                                                                            \
     }
@@ -104,7 +107,7 @@ public:                                                                         
 #define XC_DEFINE_ERROR_ROOT(Qualified, Base)                                                      \
     void Qualified::dispatchSerialize(xcArchive& ar) {                                             \
         if (haveVisited(ar)) return;                                                               \
-        xfExchangeVersion(ar, #Qualified);                                                         \
+        xf_ExchangeErrorVersion(ar, #Qualified, Qualified::kUnknownVersionNumber);                 \
         Base::dispatchSerialize(ar);                                                               \
         setVisited(ar);                                                                            \
     }

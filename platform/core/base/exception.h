@@ -28,6 +28,10 @@ public:
     // Writes the message text to the stream.
     virtual void message_(std::ostream& os) const;
 
+    // The number an unknown version byte of the class is reported with in
+    // xcArchive::UnknownVersion: below 0 the version met; families may fix it (the OC ones to 0).
+    static constexpr long kUnknownVersionNumber = -1;
+
     // The message as a string (what message_ writes).
     std::string message() const;
     const char* what() const noexcept override;

@@ -34,3 +34,8 @@ XCORE_API xcArchive& operator||(xcArchive& ar, std::basic_string<unsigned long>&
 //     xfExchangeVersion(ar, "xcOCLine");                                      // only 0
 XCORE_API unsigned char xfExchangeVersion(xcArchive& ar, const char* className,
                                           unsigned char current = 0, unsigned char oldest = 0);
+
+// The version byte of an exception class, of which only version 0 exists. An unknown version
+// throws xcArchive::UnknownVersion(className, number) with the version met as number, or with
+// `reportedNumber` when that is 0 or more (the OC families report 0).
+XCORE_API void xf_ExchangeErrorVersion(xcArchive& ar, const char* className, long reportedNumber);

@@ -16,6 +16,13 @@ unsigned char xfExchangeVersion(xcArchive& ar, const char* className, unsigned c
     return version;
 }
 
+void xf_ExchangeErrorVersion(xcArchive& ar, const char* className, long reportedNumber) {
+    unsigned char version = 0;
+    ar || version;
+    if (version != 0)
+        throw xcArchive::UnknownVersion(className, reportedNumber >= 0 ? reportedNumber : version);
+}
+
 void xcArchive::UnknownVersion::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
     xfExchangeVersion(ar, "xcArchive::UnknownVersion");

@@ -82,7 +82,9 @@ void checkField(const xc_ParamField<typename Table::Owner, T>& f, long errorNumb
         expected.*f.member = v;
         EXPECT_TRUE(xf_ParamsEqual<Table>(o, expected));
         if constexpr (std::equality_comparable<Owner>) {
-            if (!(v == f.defaultValue)) EXPECT_FALSE(o == fresh);
+            if (!(v == f.defaultValue)) {
+                EXPECT_FALSE(o == fresh);
+            }
         }
     }
 
