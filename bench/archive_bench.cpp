@@ -1,8 +1,8 @@
 // Archive throughput: doubles through the archive against a raw memcpy of the same bytes (the
 // peer: the least any encoder must spend), and the framing of many shared objects.
+#include "core/object/instantiator.h"
 #include "core/persist/archive.h"
 #include "core/persist/archive_vector.h"
-#include "core/persist/instantiator.h"
 
 #include <benchmark/benchmark.h>
 

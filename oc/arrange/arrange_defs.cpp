@@ -1,8 +1,5 @@
 #include "oc/arrange/arrange_defs.h"
 
-#include "foundation/exception_impl.h"
-
-XC_OC_ERRORS_BASE_IMPL(xcOCArrangeDefs)
-
-XC_OC_EXCEPTION_IMPL(xcOCArrangeDefs, BadParams, 0x10007400)
-XC_OC_EXCEPTION_IMPL(xcOCArrangeDefs, BadMask, 0x10007401)
+XC_DEFINE_ERROR_ROOT(xcOCArrangeDefs::Errors, xcExceptionWithString)
+XC_DEFINE_ERROR(xcOCArrangeDefs::BadParams, xcOCArrangeDefs::Errors)
+XC_DEFINE_ERROR(xcOCArrangeDefs::BadMask, xcOCArrangeDefs::Errors)

@@ -1,15 +1,12 @@
 // The arranger's enumerations and exception classes.
 #pragma once
 
-#include "core/base/exception.h"
-#include "core/persist/instantiator.h"
+#include "core/base/error_class.h"
 #include "foundation/export.h"
 #include "foundation/oc_defs.h"
 
 #include <cstdint>
 #include <string>
-
-class xcArchive;
 
 struct xcOCArrangeDefs {
     // All enumerations are stored and archived as 32-bit values.
@@ -33,20 +30,9 @@ struct xcOCArrangeDefs {
     };
 
     // Base of the arranger's exceptions; the message is the base's string.
-    class OC_API Errors : public xcExceptionWithString {
-    public:
-        ~Errors() override;
-        long errorNumber() const override = 0;
-        void suicideAndRethrow() override = 0;
-
-    protected:
-        explicit Errors(const std::string& message);
-        Errors(const Errors&) = default;
-        Errors& operator=(const Errors&) = default;
-        void dispatchSerialize(xcArchive& ar) override;
-        void serialize_(xcArchive& ar, unsigned char version);
-    };
-
-    XC_OC_EXCEPTION_CLASS(BadParams, Errors); // 0x10007400: a parameter setter refused a value
-    XC_OC_EXCEPTION_CLASS(BadMask, Errors);   // 0x10007401: the mask does not fit the image
+    XC_ERROR_ROOT_CLASS(OC_API, Errors, xcExceptionWithString);
+    // A parameter setter refused a value.
+    XC_ERROR_CLASS(OC_API, BadParams, Errors, 0x10007400);
+    // The mask does not fit the image.
+    XC_ERROR_CLASS(OC_API, BadMask, Errors, 0x10007401);
 };

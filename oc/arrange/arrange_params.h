@@ -19,8 +19,9 @@ class xcOCArrangeParams;
 OC_API xcArchive& operator||(xcArchive& ar, xcOCArrangeParams& p);
 
 // Each setter checks its value first and throws xcOCArrangeDefs::BadParams, leaving the object
-// unchanged; a NaN fails every range test. 0x7fffffff in maxLines and maxUnmatchedChars means
-// no limit.
+// unchanged; a NaN or an infinity is refused everywhere. 0x7fffffff in maxLines and
+// maxUnmatchedChars means no limit. The fields, their defaults and ranges are declared once in
+// detail/arrange_params_table.h.
 class OC_API xcOCArrangeParams {
 public:
     static constexpr long kNoLimit = 0x7fffffff;
@@ -43,13 +44,13 @@ public:
     void lineType(xcOCArrangeDefs::LineType v);
     // Default false.
     bool isTextDirectionSpecified() const { return isTextDirectionSpecified_; }
-    void isTextDirectionSpecified(bool v) { isTextDirectionSpecified_ = v; }
+    void isTextDirectionSpecified(bool v);
     // Default 0.
     const xcRadian& straightTextDirection() const { return straightTextDirection_; }
-    void straightTextDirection(const xcRadian& v) { straightTextDirection_ = v; }
+    void straightTextDirection(const xcRadian& v);
     // Default true.
     bool isCircularTextDirectionClockwise() const { return isCircularTextDirectionClockwise_; }
-    void isCircularTextDirectionClockwise(bool v) { isCircularTextDirectionClockwise_ = v; }
+    void isCircularTextDirectionClockwise(bool v);
     // >= 0; default no limit.
     long maxUnmatchedChars() const { return maxUnmatchedChars_; }
     void maxUnmatchedChars(long v);
@@ -63,7 +64,7 @@ public:
     void orientationReference(xcOCArrangeDefs::OrientationReference v);
     // Default 0.
     const xcRadian& expectedOrientation() const { return expectedOrientation_; }
-    void expectedOrientation(const xcRadian& v) { expectedOrientation_ = v; }
+    void expectedOrientation(const xcRadian& v);
     // The costs are >= 0; default 2.0 for a line break, 1.0 for the others.
     double lineBreakCost() const { return lineBreakCost_; }
     void lineBreakCost(double v);
@@ -79,7 +80,7 @@ public:
     void scaleCost(double v);
     // Default false.
     bool compPoseUncertainties() const { return compPoseUncertainties_; }
-    void compPoseUncertainties(bool v) { compPoseUncertainties_ = v; }
+    void compPoseUncertainties(bool v);
     // >= 0; default 500000.
     long maxCandidates() const { return maxCandidates_; }
     void maxCandidates(long v);
@@ -92,26 +93,26 @@ public:
     bool operator!=(const xcOCArrangeParams& o) const { return !(*this == o); }
 
 private:
-    friend xcArchive& operator||(xcArchive& ar, xcOCArrangeParams& p);
+    friend struct xc_OCArrangeParamsTable;
 
     xcRange scaleRange_;
-    double minMatchScore_ = 0.4;
-    long maxLines_ = kNoLimit;
-    xcOCArrangeDefs::LineType lineType_ = xcOCArrangeDefs::eDontCare;
-    bool isTextDirectionSpecified_ = false;
+    double minMatchScore_;
+    long maxLines_;
+    xcOCArrangeDefs::LineType lineType_;
+    bool isTextDirectionSpecified_;
     xcRadian straightTextDirection_;
-    bool isCircularTextDirectionClockwise_ = true;
-    long maxUnmatchedChars_ = kNoLimit;
-    xcOCArrangeDefs::OrientationMode orientationMode_ = xcOCArrangeDefs::eAverage;
-    xcOCArrangeDefs::OrientationReference orientationReference_ = xcOCArrangeDefs::eRelative;
+    bool isCircularTextDirectionClockwise_;
+    long maxUnmatchedChars_;
+    xcOCArrangeDefs::OrientationMode orientationMode_;
+    xcOCArrangeDefs::OrientationReference orientationReference_;
     xcRadian expectedOrientation_;
-    double lineBreakCost_ = 2.0;
-    double unmatchedCharCost_ = 1.0;
-    double normalTransCost_ = 1.0;
-    double tangentialTransCost_ = 1.0;
-    double orientationCost_ = 1.0;
-    double scaleCost_ = 1.0;
-    bool compPoseUncertainties_ = false;
-    long maxCandidates_ = 500000;
-    double timeout_ = 10.0;
+    double lineBreakCost_;
+    double unmatchedCharCost_;
+    double normalTransCost_;
+    double tangentialTransCost_;
+    double orientationCost_;
+    double scaleCost_;
+    bool compPoseUncertainties_;
+    long maxCandidates_;
+    double timeout_;
 };

@@ -18,9 +18,7 @@ bool xcOCArrangeResults::operator==(const xcOCArrangeResults& o) const {
 
 xcArchive& operator||(xcArchive& ar, xcOCArrangeResults& r) {
     // The version byte is read unsigned, so that no damaged byte passes as an old version.
-    unsigned char version = 1;
-    ar || version;
-    if (version > 1) throw xcArchive::UnknownVersion("oc/arrange", 719);
+    const unsigned char version = xfExchangeVersion(ar, "xcOCArrangeResults", 1);
     xcOCArrangeResults loaded;
     xcOCArrangeResults& q = ar.isStoring() ? r : loaded;
     ar || q.isFound_ || q.isSearchTruncated_ || q.arrangement_ || q.clientFromArrangement_;

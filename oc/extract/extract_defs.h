@@ -1,14 +1,11 @@
 // The extraction tool's symmetry classes and its exception class.
 #pragma once
 
-#include "core/base/exception.h"
-#include "core/persist/instantiator.h"
+#include "core/base/error_class.h"
 #include "foundation/export.h"
 
 #include <cstdint>
 #include <string>
-
-class xcArchive;
 
 struct xc_OCExtractDefs {
     // How a character's image looks when turned (stored as a 32-bit value).
@@ -18,23 +15,13 @@ struct xc_OCExtractDefs {
         eFullSymmetry = 2 // it matches itself at 180 degrees and at every probe angle
     };
 
-    // Error number 0x10007402. Archive: version byte 0, then the xcExceptionWithString part;
-    // registered for archives when the library is loaded.
+    // Error number 0x10007402; archived as version byte 0, then the xcExceptionWithString part.
     class OC_API xc_OCExtractError : public xcExceptionWithString {
     public:
-        explicit xc_OCExtractError(const std::string& message = "");
-        xc_OCExtractError(const xc_OCExtractError& other);
-        xc_OCExtractError& operator=(const xc_OCExtractError& other);
-        ~xc_OCExtractError() override;
-        long errorNumber() const override;
-        [[noreturn]] void suicideAndRethrow() override;
-
-    protected:
-        void dispatchSerialize(xcArchive& ar) override;
-        void serialize_(xcArchive& ar, unsigned char version);
-
-    private:
-        static xcPersistent* make();
-        static xc_Instantiator sExemplar;
+        explicit xc_OCExtractError(const std::string& message = "")
+            : xcExceptionWithString(message) {}
+        // Like the library's other exceptions, an unknown version byte is reported as number 0.
+        static constexpr long kUnknownVersionNumber = 0;
+        XC_ERROR_MEMBERS(xc_OCExtractError, 0x10007402)
     };
 };

@@ -237,14 +237,11 @@ bool xfRealEq(const xcOCAlphabet& a, const xcOCAlphabet& b, double tol) {
 
 void xcOCAlphabet::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    unsigned char version = 1;
-    ar || version;
-    serialize_(ar, version);
+    serialize_(ar, xfExchangeVersion(ar, "xcOCAlphabet", 1));
     setVisited(ar);
 }
 
 void xcOCAlphabet::serialize_(xcArchive& ar, unsigned char version) {
-    if (version > 1) throw xcArchive::UnknownVersion("xcOCAlphabet", version);
     xcPersistent::dispatchSerialize(ar);
     if (ar.isStoring()) {
         ar || name_ || confusionThreshold_;

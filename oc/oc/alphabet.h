@@ -4,8 +4,8 @@
 #include "core/base/handle.h"
 #include "core/geom/nmmatrix.h"
 #include "core/geom/xform.h"
-#include "core/persist/instantiator.h"
-#include "core/persist/persistent.h"
+#include "core/object/instantiator.h"
+#include "core/object/persistent.h"
 #include "foundation/export.h"
 #include "oc/oc/model.h"
 

@@ -187,9 +187,7 @@ bool xcOCKeySet::operator==(const xcOCKeySet& o) const {
 }
 
 xcArchive& operator||(xcArchive& ar, xcOCKeySet& k) {
-    unsigned char version = 2;
-    ar || version;
-    if (version > 2) throw xcArchive::UnknownVersion("xcOCKeySet", version);
+    const unsigned char version = xfExchangeVersion(ar, "xcOCKeySet", 2);
     if (ar.isStoring()) {
         ar || k.keys_;
         ar || k.current_;

@@ -227,14 +227,11 @@ bool xcOCLine::operator==(const xcOCLine& o) const {
 
 void xcOCLine::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    unsigned char version = 0;
-    ar || version;
-    serialize_(ar, version);
+    serialize_(ar, xfExchangeVersion(ar, "xcOCLine"));
     setVisited(ar);
 }
 
-void xcOCLine::serialize_(xcArchive& ar, unsigned char version) {
-    if (version != 0) throw xcArchive::UnknownVersion("xcOCLine", version);
+void xcOCLine::serialize_(xcArchive& ar, [[maybe_unused]] unsigned char version) {
     xcPersistent::dispatchSerialize(ar);
     // Read into a fresh line and commit at the end; the values are taken as stored, but a line
     // whose vectors differ in length or that has no alphabet is refused.

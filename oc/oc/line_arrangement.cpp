@@ -154,14 +154,11 @@ bool xcOCLineArrangement::operator==(const xcOCLineArrangement& o) const {
 
 void xcOCLineArrangement::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    unsigned char version = 0;
-    ar || version;
-    serialize_(ar, version);
+    serialize_(ar, xfExchangeVersion(ar, "xcOCLineArrangement"));
     setVisited(ar);
 }
 
-void xcOCLineArrangement::serialize_(xcArchive& ar, unsigned char version) {
-    if (version != 0) throw xcArchive::UnknownVersion("xcOCLineArrangement", version);
+void xcOCLineArrangement::serialize_(xcArchive& ar, [[maybe_unused]] unsigned char version) {
     xcPersistent::dispatchSerialize(ar);
     xcOCLineArrangement loaded;
     xcOCLineArrangement& a = ar.isStoring() ? *this : loaded;

@@ -171,14 +171,11 @@ bool xfRealEq(const xcOCModel& a, const xcOCModel& b, double tol) {
 
 void xcOCModel::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    unsigned char version = 1;
-    ar || version;
-    serialize_(ar, version);
+    serialize_(ar, xfExchangeVersion(ar, "xcOCModel", 1));
     setVisited(ar);
 }
 
 void xcOCModel::serialize_(xcArchive& ar, unsigned char version) {
-    if (version > 1) throw xcArchive::UnknownVersion("xcOCModel", version);
     xcPersistent::dispatchSerialize(ar);
     if (ar.isStoring()) {
         ar || key_ || image_ || mask_ || charType_ || name_ || description_ || imageArea_;

@@ -7,8 +7,8 @@
 #include "core/geom/rect.h"
 #include "core/geom/xform.h"
 #include "core/image/pel_buffer.h"
-#include "core/persist/instantiator.h"
-#include "core/persist/persistent.h"
+#include "core/object/instantiator.h"
+#include "core/object/persistent.h"
 #include "foundation/export.h"
 
 #include <cstdint>

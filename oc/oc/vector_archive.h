@@ -14,9 +14,7 @@
 // anything is allocated.
 template <class T, class F>
 void xf_ArchiveVector(xcArchive& ar, std::vector<T>& v, F&& element, std::size_t minElementBytes) {
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion("vector", version);
+    xfExchangeVersion(ar, "vector");
     if (ar.isStoring()) {
         unsigned long count = static_cast<unsigned long>(v.size());
         ar || count;

@@ -82,9 +82,7 @@ void xcOCCharKey::getKey(xoc_charKey& key) const {
 }
 
 xcArchive& operator||(xcArchive& ar, xcOCCharKey& key) {
-    unsigned char version = 1;
-    ar || version;
-    if (ar.isLoading() && version > 1) throw xcArchive::UnknownVersion("xcOCCharKey", version);
+    const unsigned char version = xfExchangeVersion(ar, "xcOCCharKey", 1);
     // Exchanged through locals so that a load that fails halfway leaves the key untouched.
     uint32_t code = static_cast<uint32_t>(key.characterCode());
     int32_t instance = static_cast<int32_t>(key.instance());

@@ -280,9 +280,7 @@ void xcOCCharMetrics::getMetrics(xoc_charMetrics& m) const {
 }
 
 xcArchive& operator||(xcArchive& ar, xcOCCharMetrics& m) {
-    unsigned char version = 1;
-    ar || version;
-    if (ar.isLoading() && version != 1) throw xcArchive::UnknownVersion("xcOCCharMetrics", version);
+    xfExchangeVersion(ar, "xcOCCharMetrics", 1, 1);
     // A load fills a copy and takes it only when every field was read.
     xcOCCharMetrics t(m);
     ar || t.specifiedRects_ || t.advanceSpecified_;

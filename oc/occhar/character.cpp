@@ -349,9 +349,7 @@ void xcOCChar::moveOrigin(const xcVector<2>& offset) {
 }
 
 xcArchive& operator||(xcArchive& ar, xcOCChar& c) {
-    unsigned char version = 1;
-    ar || version;
-    if (ar.isLoading() && version != 1) throw xcArchive::UnknownVersion("xcOCChar", version);
+    xfExchangeVersion(ar, "xcOCChar", 1, 1);
     // A load fills a copy and takes it only when every field was read and is valid.
     xcOCChar t(c);
     uint32_t polarity = static_cast<uint32_t>(t.polarity_);

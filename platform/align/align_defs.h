@@ -2,7 +2,7 @@
 #pragma once
 
 #include "align/export.h"
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 
 #include <string>
 
@@ -10,31 +10,10 @@
 struct xc_AlignDefs {
     // Training refused: the image gives too little to train on (too small, flat, too few edge
     // features, or edges whose directions cannot fix the pose).
-    class XALIGN_API Errors : public xcExceptionWithString {
-    public:
-        explicit Errors(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~Errors() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(Errors, 0x10000401)
-    };
+    XC_ERROR_CLASS(XALIGN_API, Errors, xcExceptionWithString, 0x10000401);
     // A run failed inside the tool for a reason other than its input; its result set is empty.
-    class XALIGN_API InternalError : public Errors {
-    public:
-        explicit InternalError(const std::string& message = "") : Errors(message) {}
-        ~InternalError() override;
-        // Archive: version byte 0, then the Errors part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(InternalError, 0x10000402)
-    };
+    XC_ERROR_CLASS(XALIGN_API, InternalError, Errors, 0x10000402);
     // An argument the tool cannot use: a parameter out of range, an unbound or mismatched image,
     // a run before training.
-    class XALIGN_API BadParams : public xcExceptionWithString {
-    public:
-        explicit BadParams(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~BadParams() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadParams, 0x10000403)
-    };
+    XC_ERROR_CLASS(XALIGN_API, BadParams, xcExceptionWithString, 0x10000403);
 };

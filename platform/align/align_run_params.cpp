@@ -1,10 +1,13 @@
 #include "align/align_run_params.h"
 
 #include "align/align_defs.h"
+#include "align/detail/run_params_table.h"
 
 #include <cmath>
 
 namespace {
+
+using Table = xc_AlignRunParamsTable;
 
 void checkDof(long dof) {
     if (dof != xcAlignRunParams::eAngle && dof != xcAlignRunParams::eScale)
@@ -17,23 +20,24 @@ bool scaleInRange(double v) {
 
 } // namespace
 
-xcAlignRunParams::xcAlignRunParams() = default;
+xcAlignRunParams::xcAlignRunParams() {
+    xf_ResetParams<Table>(*this);
+}
 
 void xcAlignRunParams::acceptThreshold(double v) {
-    if (!(v >= 0.0 && v <= 1.0))
-        throw xc_AlignDefs::BadParams("acceptThreshold must be between 0 and 1");
-    acceptThreshold_ = v;
+    xf_SetParam<Table>(*this, Table::acceptThreshold, v);
 }
 
 void xcAlignRunParams::algorithm(long v) {
-    if (v < 0 || v > 3) throw xc_AlignDefs::BadParams("algorithm must be between 0 and 3");
-    algorithm_ = v;
+    xf_SetParam<Table>(*this, Table::algorithm, v);
 }
 
 void xcAlignRunParams::zoneEnable(long mask) {
-    if (mask < 0 || (mask & ~(eAngle | eScale)) != 0)
-        throw xc_AlignDefs::BadParams("zoneEnable may hold only the bits 1 (angle) and 2 (scale)");
-    zoneEnable_ = mask;
+    xf_SetParam<Table>(*this, Table::zoneEnable, mask);
+}
+
+void xcAlignRunParams::scoreUsingClutter(bool v) {
+    xf_SetParam<Table>(*this, Table::scoreUsingClutter, v);
 }
 
 void xcAlignRunParams::zone(long dof, double low, double high) {
@@ -81,17 +85,13 @@ double xcAlignRunParams::nominal(long dof) const {
 }
 
 void xcAlignRunParams::contrastThreshold(double v) {
-    if (!(v >= 0.0 && std::isfinite(v)))
-        throw xc_AlignDefs::BadParams("contrastThreshold must be a finite number >= 0");
-    contrastThreshold_ = v;
+    xf_SetParam<Table>(*this, Table::contrastThreshold, v);
 }
 
 void xcAlignRunParams::xyOverlap(double v) {
-    if (!(v >= 0.0 && v <= 1.0)) throw xc_AlignDefs::BadParams("xyOverlap must be between 0 and 1");
-    xyOverlap_ = v;
+    xf_SetParam<Table>(*this, Table::xyOverlap, v);
 }
 
 void xcAlignRunParams::numToFind(long v) {
-    if (v < 1 || v > 10000) throw xc_AlignDefs::BadParams("numToFind must be between 1 and 10000");
-    numToFind_ = v;
+    xf_SetParam<Table>(*this, Table::numToFind, v);
 }

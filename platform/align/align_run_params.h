@@ -11,7 +11,8 @@
 // value. Translation is always searched over the whole image.
 //
 // Every setter checks its arguments first and throws xc_AlignDefs::BadParams, leaving the object
-// unchanged, when they make no sense.
+// unchanged, when they make no sense. The single-value fields are declared in
+// detail/run_params_table.h.
 class XALIGN_API xcAlignRunParams {
 public:
     static constexpr long eAngle = 1;
@@ -44,7 +45,7 @@ public:
     double nominal(long dof) const;
     // When true the score is lowered by the clutter: image edges where the pattern has none.
     bool scoreUsingClutter() const { return scoreUsingClutter_; }
-    void scoreUsingClutter(bool v) { scoreUsingClutter_ = v; }
+    void scoreUsingClutter(bool v);
     // Placements whose grey standard deviation under the pattern is below this (>= 0) are
     // rejected.
     double contrastThreshold() const { return contrastThreshold_; }
@@ -58,13 +59,15 @@ public:
     void numToFind(long v);
 
 private:
-    double acceptThreshold_ = 0.5;
-    long algorithm_ = 2;
-    long zoneEnable_ = 0;
+    friend struct xc_AlignRunParamsTable;
+
+    double acceptThreshold_;
+    long algorithm_;
+    long zoneEnable_;
     double angleLow_ = -180.0, angleHigh_ = 180.0, angleNominal_ = 0.0;
     double scaleLow_ = 1.0, scaleHigh_ = 1.0, scaleNominal_ = 1.0;
-    bool scoreUsingClutter_ = false;
-    double contrastThreshold_ = 10.0;
-    double xyOverlap_ = 0.8;
-    long numToFind_ = 1;
+    bool scoreUsingClutter_;
+    double contrastThreshold_;
+    double xyOverlap_;
+    long numToFind_;
 };

@@ -1,7 +1,7 @@
 // Exceptions and method codes of the correlation search tool.
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "corrsearch/export.h"
 
 #include <string>
@@ -22,48 +22,13 @@ struct xcCorrSearchDefs {
     };
 
     // The root of the family; also thrown for a failure that fits none of the others.
-    class XCORRSEARCH_API Errors : public xcExceptionWithString {
-    public:
-        explicit Errors(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~Errors() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(Errors, 0x10000701)
-    };
+    XC_ERROR_CLASS(XCORRSEARCH_API, Errors, xcExceptionWithString, 0x10000701);
     // A parameter outside its range, or a run algorithm the model was not trained for.
-    class XCORRSEARCH_API BadParams : public Errors {
-    public:
-        explicit BadParams(const std::string& message = "") : Errors(message) {}
-        ~BadParams() override;
-        // Archive: version byte 0, then the Errors part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadParams, 0x10000702)
-    };
+    XC_ERROR_CLASS(XCORRSEARCH_API, BadParams, Errors, 0x10000702);
     // An image the tool cannot use: unbound, too small, too large, or smaller than the model.
-    class XCORRSEARCH_API BadImage : public Errors {
-    public:
-        explicit BadImage(const std::string& message = "") : Errors(message) {}
-        ~BadImage() override;
-        // Archive: version byte 0, then the Errors part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadImage, 0x10000703)
-    };
+    XC_ERROR_CLASS(XCORRSEARCH_API, BadImage, Errors, 0x10000703);
     // A run of a model that has not been trained.
-    class XCORRSEARCH_API NotTrained : public Errors {
-    public:
-        explicit NotTrained(const std::string& message = "") : Errors(message) {}
-        ~NotTrained() override;
-        // Archive: version byte 0, then the Errors part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(NotTrained, 0x10000704)
-    };
+    XC_ERROR_CLASS(XCORRSEARCH_API, NotTrained, Errors, 0x10000704);
     // A training image whose pels all have one grey value: nothing to correlate with.
-    class XCORRSEARCH_API FlatModel : public Errors {
-    public:
-        explicit FlatModel(const std::string& message = "") : Errors(message) {}
-        ~FlatModel() override;
-        // Archive: version byte 0, then the Errors part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(FlatModel, 0x10000705)
-    };
+    XC_ERROR_CLASS(XCORRSEARCH_API, FlatModel, Errors, 0x10000705);
 };

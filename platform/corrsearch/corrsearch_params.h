@@ -4,11 +4,12 @@
 #include "corrsearch/export.h"
 
 // How a correlation model is trained. Every setter checks its argument first and throws
-// xcCorrSearchDefs::BadParams, leaving the object unchanged, when it makes no sense.
+// xcCorrSearchDefs::BadParams, leaving the object unchanged, when it makes no sense. The fields
+// of both classes are declared in detail/params_table.h.
 class XCORRSEARCH_API xcCorrSearchTrainParams {
 public:
     // accuracy 4, algorithms 8 (eNormalizedCorrelation).
-    xcCorrSearchTrainParams() = default;
+    xcCorrSearchTrainParams();
 
     // The finest location accuracy runs of the model may give (1..4): 1 whole pels, 2 to 4
     // sub-pel (see xcCorrSearchRunParams::accuracy). A run asking for more gets this.
@@ -20,8 +21,9 @@ public:
     void algorithms(long mask);
 
 private:
-    long accuracy_ = 4;
-    long algorithms_ = 8;
+    friend struct xc_CorrSearchTrainParamsTable;
+    long accuracy_;
+    long algorithms_;
 };
 
 // How one run searches and what it reports. Every setter checks its argument first and throws
@@ -59,10 +61,11 @@ public:
     void maxNumResults(short v);
 
 private:
-    long algorithm_ = 8;
-    long accuracy_ = 4;
-    double accept_ = 0.5;
-    double confusion_ = 0.6;
-    double xyOverlap_ = 0.3;
-    short maxNumResults_ = 1;
+    friend struct xc_CorrSearchRunParamsTable;
+    long algorithm_;
+    long accuracy_;
+    double accept_;
+    double confusion_;
+    double xyOverlap_;
+    short maxNumResults_;
 };

@@ -1,5 +1,6 @@
 #include "diag/graphics.h"
 
+#include "diag/detail/graphic_props_table.h"
 #include "diag/detail/number_text.h"
 #include "diag/diag_errors.h"
 
@@ -7,6 +8,7 @@
 
 using xcDiagDetail::num;
 using xcDiagDetail::point;
+using PropsTable = xc_GraphicPropsTable;
 
 namespace {
 
@@ -14,15 +16,6 @@ const char* const kColorNames[] = {"black",  "white", "red",     "green",  "blue
                                    "yellow", "cyan",  "magenta", "orange", "grey"};
 const char* const kPenNames[] = {"solid", "dash", "dot", "dash-dot", "dash-dot-dot"};
 const char* const kIconNames[] = {"plus", "cross", "circle", "square", "diamond"};
-
-void checkPenStyle(xePenStyle s) {
-    if (s < eSolid || s > eDashDotDot)
-        throw xcDiagDefs::BadParams("Pen style must be between 0 and 4");
-}
-
-void checkPenWidth(long w) {
-    if (w < 1) throw xcDiagDefs::BadParams("Pen width must be >= 1");
-}
 
 void checkIcon(xcGraphicPointIcon::Icon i) {
     if (i < xcGraphicPointIcon::ePlus || i > xcGraphicPointIcon::eDiamond)
@@ -63,22 +56,23 @@ std::string xcColor::name() const {
            ")";
 }
 
-xcGraphicProps::xcGraphicProps(const xcColor& color, xePenStyle style, long penWidth) {
-    checkPenStyle(style);
-    checkPenWidth(penWidth);
+xcGraphicProps::xcGraphicProps() {
+    xf_ResetParams<PropsTable>(*this);
+}
+
+xcGraphicProps::xcGraphicProps(const xcColor& color, xePenStyle style, long penWidth)
+    : xcGraphicProps() {
+    this->penStyle(style);
+    this->penWidth(penWidth);
     color_ = color;
-    style_ = style;
-    width_ = penWidth;
 }
 
 void xcGraphicProps::penStyle(xePenStyle s) {
-    checkPenStyle(s);
-    style_ = s;
+    xf_SetParam<PropsTable>(*this, PropsTable::penStyle, s);
 }
 
 void xcGraphicProps::penWidth(long w) {
-    checkPenWidth(w);
-    width_ = w;
+    xf_SetParam<PropsTable>(*this, PropsTable::penWidth, w);
 }
 
 std::string xcGraphicProps::describe() const {

@@ -67,8 +67,8 @@ enum xePenStyle : long { eSolid = 0, eDash = 1, eDot = 2, eDashDot = 3, eDashDot
 // Colour, pen style and pen width (in screen pixels, at least 1) of one graphic.
 class XDIAG_API xcGraphicProps {
 public:
-    // Red, solid, width 1.
-    xcGraphicProps() = default;
+    // Red, solid, width 1; the pen fields are declared in detail/graphic_props_table.h.
+    xcGraphicProps();
     // A bad style or width throws xcDiagDefs::BadParams.
     xcGraphicProps(const xcColor& color, xePenStyle style = eSolid, long penWidth = 1);
 
@@ -87,9 +87,10 @@ public:
     friend bool operator==(const xcGraphicProps&, const xcGraphicProps&) = default;
 
 private:
+    friend struct xc_GraphicPropsTable;
     xcColor color_ = xcColor::eRed;
-    xePenStyle style_ = eSolid;
-    long width_ = 1;
+    xePenStyle style_;
+    long width_;
 };
 
 // One shape of a graphics list with its props. Lists copy shapes with clone().

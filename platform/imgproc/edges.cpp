@@ -1,5 +1,6 @@
 #include "imgproc/edges.h"
 
+#include "imgproc/detail/edge_params_table.h"
 #include "imgproc/detail/hot_kernel.h"
 #include "imgproc/imgproc_errors.h"
 
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr double kMaxFilterSize = 32.0;
+using EdgeTable = xc_EdgeParamsTable;
 // tan(22.5 degrees) in units of 2^-15: a gradient is taken as horizontal when
 // |gy| <= tan(22.5) |gx|, as vertical when |gx| <= tan(22.5) |gy|, and as diagonal otherwise.
 constexpr int kTan22Q15 = 13573;
@@ -180,41 +181,27 @@ void detect(const unsigned char* pels, long rowUpdate, long width, long height, 
     }
 }
 
-void checkFilterSize(double v) {
-    if (!(v >= 1.0 && v <= kMaxFilterSize))
-        throw xcImgProcDefs::BadParams("Edge filter size must be between 1 and 32");
-}
-void checkMagnitudeThreshold(double v) {
-    if (!(v >= 0.0 && std::isfinite(v)))
-        throw xcImgProcDefs::BadParams("Edge magnitude threshold must be finite and >= 0");
-}
-void checkEdgeType(long v) {
-    if (v != xcEdgeParams::eAllEdges && v != xcEdgeParams::ePeakEdges)
-        throw xcImgProcDefs::BadParams("Edge type must be 0 (all edges) or 1 (peak edges)");
-}
-
 } // namespace
 
-xcEdgeParams::xcEdgeParams(double filterSize, double magnitudeThreshold, long edgeType) {
-    checkFilterSize(filterSize);
-    checkMagnitudeThreshold(magnitudeThreshold);
-    checkEdgeType(edgeType);
-    filterSize_ = filterSize;
-    magnitudeThreshold_ = magnitudeThreshold;
-    edgeType_ = edgeType;
+xcEdgeParams::xcEdgeParams() {
+    xf_ResetParams<EdgeTable>(*this);
+}
+
+xcEdgeParams::xcEdgeParams(double filterSize, double magnitudeThreshold, long edgeType)
+    : xcEdgeParams() {
+    this->filterSize(filterSize);
+    this->magnitudeThreshold(magnitudeThreshold);
+    this->edgeType(edgeType);
 }
 
 void xcEdgeParams::filterSize(double v) {
-    checkFilterSize(v);
-    filterSize_ = v;
+    xf_SetParam<EdgeTable>(*this, EdgeTable::filterSize, v);
 }
 void xcEdgeParams::magnitudeThreshold(double v) {
-    checkMagnitudeThreshold(v);
-    magnitudeThreshold_ = v;
+    xf_SetParam<EdgeTable>(*this, EdgeTable::magnitudeThreshold, v);
 }
 void xcEdgeParams::edgeType(long v) {
-    checkEdgeType(v);
-    edgeType_ = v;
+    xf_SetParam<EdgeTable>(*this, EdgeTable::edgeType, v);
 }
 
 xcEdgelet::xcEdgelet(const xcVector<2>& position, double magnitude, xcBinaryAngle8 angle)

@@ -24,8 +24,8 @@ public:
     static constexpr long eAllEdges = 0;
     static constexpr long ePeakEdges = 1;
 
-    // (1.0, 10.0, ePeakEdges).
-    xcEdgeParams() = default;
+    // (1.0, 10.0, ePeakEdges); the fields are declared in detail/edge_params_table.h.
+    xcEdgeParams();
     // Checks every value as its setter does; throws xcImgProcDefs::BadParams.
     xcEdgeParams(double filterSize, double magnitudeThreshold, long edgeType);
 
@@ -39,9 +39,10 @@ public:
     friend bool operator==(const xcEdgeParams&, const xcEdgeParams&) = default;
 
 private:
-    double filterSize_ = 1.0;
-    double magnitudeThreshold_ = 10.0;
-    long edgeType_ = ePeakEdges;
+    friend struct xc_EdgeParamsTable;
+    double filterSize_;
+    double magnitudeThreshold_;
+    long edgeType_;
 };
 
 // One edge point: its position (sub-pixel, image coordinates of the buffer's root), its gradient

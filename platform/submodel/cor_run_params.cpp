@@ -1,29 +1,25 @@
 #include "submodel/cor_run_params.h"
 
-#include "submodel/submodel_defs.h"
+#include "submodel/detail/cor_params_table.h"
 
-#include <cmath>
+using Table = xc_SubModelCorRunParamsTable;
+
+xcSubModelCorRunParams::xcSubModelCorRunParams() {
+    xf_ResetParams<Table>(*this);
+}
 
 void xcSubModelCorRunParams::acceptThreshold(double threshold) {
-    if (!(threshold >= 0.0 && threshold <= 1.0))
-        throw xc_SubModelDefs::BadParams("acceptThreshold must be between 0 and 1");
-    acceptThreshold_ = threshold;
+    xf_SetParam<Table>(*this, Table::acceptThreshold, threshold);
+}
+
+void xcSubModelCorRunParams::zoneEnable(long mask) {
+    xf_SetParam<Table>(*this, Table::zoneEnable, mask);
 }
 
 void xcSubModelCorRunParams::partialMatch(const xcPelRect& r) {
-    constexpr long kLimit = 1L << 30;
-    const bool bounded = std::labs(r.x()) <= kLimit && std::labs(r.y()) <= kLimit &&
-                         r.width() >= 0 && r.width() <= kLimit && r.height() >= 0 &&
-                         r.height() <= kLimit;
-    if (!bounded || r.x() > 0 || r.x() + r.width() < 0 || r.y() > 0 || r.y() + r.height() < 0)
-        throw xc_SubModelDefs::BadParams(
-            "partialMatch must hold the origin and lie within +-2^30 pels");
-    partialMatch_ = r;
+    xf_SetParam<Table>(*this, Table::partialMatch, r);
 }
 
 void xcSubModelCorRunParams::xyUncertainty(const xcVector<2>& extent) {
-    if (!(std::isfinite(extent.x()) && std::isfinite(extent.y()) && extent.x() >= 0.0 &&
-          extent.y() >= 0.0))
-        throw xc_SubModelDefs::BadParams("xyUncertainty must be two finite numbers >= 0");
-    xyUncertainty_ = extent;
+    xf_SetParam<Table>(*this, Table::xyUncertainty, extent);
 }

@@ -6,11 +6,12 @@
 #include "submodel/export.h"
 
 // Where a run looks and what it reports. Setters check their argument first and throw
-// xc_SubModelDefs::BadParams, leaving the object unchanged, when it makes no sense.
+// xc_SubModelDefs::BadParams, leaving the object unchanged, when it makes no sense. The fields
+// are declared in detail/cor_params_table.h.
 class XSUBMODEL_API xcSubModelCorRunParams {
 public:
     // acceptThreshold 0.5, zoneEnable 0, partialMatch (0, 0, 0, 0), xyUncertainty (0, 0).
-    xcSubModelCorRunParams() = default;
+    xcSubModelCorRunParams();
 
     // Placements scoring at least this (0..1) are found.
     double acceptThreshold() const { return acceptThreshold_; }
@@ -18,7 +19,7 @@ public:
     // Bit mask of the degrees of freedom to search beyond translation. The tool searches
     // translation only, so every value is accepted and kept and bits other than 0 are ignored.
     long zoneEnable() const { return zoneEnable_; }
-    void zoneEnable(long mask) { zoneEnable_ = mask; }
+    void zoneEnable(long mask);
     // How far the model may hang over the image's border, in model pels. With the model's window
     // w x h, the image's window W x H and u the position of the model's first pel relative to
     // the image window's first pel, the placements with the model fully inside have
@@ -36,8 +37,9 @@ public:
     void xyUncertainty(const xcVector<2>& extent);
 
 private:
-    double acceptThreshold_ = 0.5;
-    long zoneEnable_ = 0;
+    friend struct xc_SubModelCorRunParamsTable;
+    double acceptThreshold_;
+    long zoneEnable_;
     xcPelRect partialMatch_;
     xcVector<2> xyUncertainty_;
 };

@@ -1,11 +1,17 @@
 #include "submodel/cor_train_params.h"
 
-#include "submodel/submodel_defs.h"
+#include "submodel/detail/cor_params_table.h"
 
-#include <cmath>
+using Table = xc_SubModelCorTrainParamsTable;
+
+xcSubModelCorTrainParams::xcSubModelCorTrainParams() {
+    xf_ResetParams<Table>(*this);
+}
 
 void xcSubModelCorTrainParams::coarseGrainLimit(double grain) {
-    if (!(std::isfinite(grain) && grain >= 1.0))
-        throw xc_SubModelDefs::BadParams("coarseGrainLimit must be a finite number >= 1");
-    coarseGrainLimit_ = grain;
+    xf_SetParam<Table>(*this, Table::coarseGrainLimit, grain);
+}
+
+void xcSubModelCorTrainParams::zoneAllowed(long mask) {
+    xf_SetParam<Table>(*this, Table::zoneAllowed, mask);
 }

@@ -4,11 +4,11 @@
 #include "submodel/export.h"
 
 // Setters check their argument first and throw xc_SubModelDefs::BadParams, leaving the object
-// unchanged, when it makes no sense.
+// unchanged, when it makes no sense. The fields are declared in detail/cor_params_table.h.
 class XSUBMODEL_API xcSubModelCorTrainParams {
 public:
     // coarseGrainLimit 1, zoneAllowed 0.
-    xcSubModelCorTrainParams() = default;
+    xcSubModelCorTrainParams();
 
     // The coarsest grain (in model pels, a finite number >= 1) a coarse-to-fine search may work
     // on. The search is exhaustive at full resolution, so the value is kept but does not change
@@ -19,9 +19,10 @@ public:
     // always searched and is the only one this tool searches: every value is accepted and kept,
     // and bits other than 0 are ignored.
     long zoneAllowed() const { return zoneAllowed_; }
-    void zoneAllowed(long mask) { zoneAllowed_ = mask; }
+    void zoneAllowed(long mask);
 
 private:
-    double coarseGrainLimit_ = 1.0;
-    long zoneAllowed_ = 0;
+    friend struct xc_SubModelCorTrainParamsTable;
+    double coarseGrainLimit_;
+    long zoneAllowed_;
 };

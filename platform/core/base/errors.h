@@ -1,7 +1,7 @@
 // Exceptions of the core library's own base services: handles, failure codes and arguments.
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "core/export.h"
 
 #include <string>
@@ -19,12 +19,8 @@ class XCORE_API xcBadPointer : public xcExceptionWithString {
 public:
     explicit xcBadPointer(const std::string& message = "Null pointer dereferenced")
         : xcExceptionWithString(message) {}
-    ~xcBadPointer() override;
-
     // Archive: version byte 0, then the xcExceptionWithString part.
-    void dispatchSerialize(xcArchive& ar) override;
-
-    XC_EXCEPTION_CONCRETE(xcBadPointer, 0x10000001)
+    XC_ERROR_MEMBERS(xcBadPointer, 0x10000001)
 };
 
 // A negative failure code that no registered converter turned into an exception of its own.
@@ -32,28 +28,16 @@ public:
 class XCORE_API xcFailureCode : public xcException {
 public:
     explicit xcFailureCode(long code = 0);
-    ~xcFailureCode() override;
 
     long code() const { return code_; }
-
-    // Archive: version byte 0, the code as a signed 32-bit long, then the xcException part.
-    void dispatchSerialize(xcArchive& ar) override;
     void message_(std::ostream& os) const override;
 
-    XC_EXCEPTION_CONCRETE(xcFailureCode, 0x10000002)
+    // Archive: version byte 0, the code as a signed 32-bit long, then the xcException part.
+    XC_ERROR_MEMBERS(xcFailureCode, 0x10000002)
 
 private:
     long code_ = 0;
 };
 
 // An argument of a core service is not valid (the message says which and why).
-class XCORE_API xcBadParams : public xcExceptionWithString {
-public:
-    explicit xcBadParams(const std::string& message = "") : xcExceptionWithString(message) {}
-    ~xcBadParams() override;
-
-    // Archive: version byte 0, then the xcExceptionWithString part.
-    void dispatchSerialize(xcArchive& ar) override;
-
-    XC_EXCEPTION_CONCRETE(xcBadParams, 0x10000003)
-};
+XC_ERROR_CLASS(XCORE_API, xcBadParams, xcExceptionWithString, 0x10000003);

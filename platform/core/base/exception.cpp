@@ -1,7 +1,7 @@
 #include "core/base/exception.h"
 
-#include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
+#include "core/object/exchange.h"
+#include "core/object/instantiator.h"
 
 #include <sstream>
 
@@ -23,9 +23,7 @@ xcException::~xcException() = default;
 
 void xcException::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion("xcException", version);
+    xfExchangeVersion(ar, "xcException");
     setVisited(ar);
 }
 
@@ -65,9 +63,7 @@ xcExceptionWithString::~xcExceptionWithString() = default;
 
 void xcExceptionWithString::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion("xcExceptionWithString", version);
+    xfExchangeVersion(ar, "xcExceptionWithString");
     std::string text = text_;
     ar || text;
     xcException::dispatchSerialize(ar);

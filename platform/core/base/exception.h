@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/export.h"
-#include "core/persist/persistent.h"
+#include "core/object/persistent.h"
 
 #include <exception>
 #include <iosfwd>
@@ -23,10 +23,14 @@ public:
     // The class's fixed error number.
     virtual long errorNumber() const;
     // Throws a copy of *this by value as its concrete class after deleting this heap object;
-    // never returns. Every concrete class overrides it (XC_EXCEPTION_CONCRETE does).
+    // never returns. Every concrete class overrides it (core/base/error_class.h).
     virtual void suicideAndRethrow();
     // Writes the message text to the stream.
     virtual void message_(std::ostream& os) const;
+
+    // The number an unknown version byte of the class is reported with in
+    // xcArchive::UnknownVersion: below 0 the version met; families may fix it (the OC ones to 0).
+    static constexpr long kUnknownVersionNumber = -1;
 
     // The message as a string (what message_ writes).
     std::string message() const;
@@ -54,16 +58,3 @@ public:
 private:
     std::string text_;
 };
-
-// Declares the members every concrete exception class has: errorNumber returning `number` and
-// suicideAndRethrow throwing a copy as `Class`. Used inside the class body.
-#define XC_EXCEPTION_CONCRETE(Class, number)                                                       \
-public:                                                                                            \
-    long errorNumber() const override {                                                            \
-        return (number);                                                                           \
-    }                                                                                              \
-    [[noreturn]] void suicideAndRethrow() override {                                               \
-        Class copy(*this);                                                                         \
-        delete this;                                                                               \
-        throw copy;                                                                                \
-    }

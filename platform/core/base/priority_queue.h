@@ -1,7 +1,7 @@
 // A binary min-heap of (value, cost) entries in one array, with fixed tie rules.
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "core/export.h"
 
 #include <cmath>
@@ -17,21 +17,17 @@ struct xcPriorityQueueDefs {
     class XCORE_API Empty : public xcException {
     public:
         Empty() = default;
-        ~Empty() override;
-        // Archive: version byte 0, then the xcException part.
-        void dispatchSerialize(xcArchive& ar) override;
         void message_(std::ostream& os) const override;
-        XC_EXCEPTION_CONCRETE(Empty, 0x10000221)
+        // Archive: version byte 0, then the xcException part.
+        XC_ERROR_MEMBERS(Empty, 0x10000221)
     };
     // A cost that is not a number, which no order can place.
     class XCORE_API BadCost : public xcException {
     public:
         BadCost() = default;
-        ~BadCost() override;
-        // Archive: version byte 0, then the xcException part.
-        void dispatchSerialize(xcArchive& ar) override;
         void message_(std::ostream& os) const override;
-        XC_EXCEPTION_CONCRETE(BadCost, 0x10000222)
+        // Archive: version byte 0, then the xcException part.
+        XC_ERROR_MEMBERS(BadCost, 0x10000222)
     };
 };
 

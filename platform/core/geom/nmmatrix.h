@@ -13,6 +13,9 @@ class xcArchive;
 // Sizes are checked: negative ones, or more than 2^28 elements, throw xcBadParams.
 class XCORE_API xcNMMatrix {
 public:
+    // The largest element count; it keeps every size far below an overflowing byte count.
+    static constexpr long kMaxElements = 1L << 28;
+
     // 0 x 0.
     xcNMMatrix() = default;
     xcNMMatrix(long rows, long cols, double fill = 0.0);

@@ -1,6 +1,7 @@
 #include "core/image/affine_sampling.h"
 
 #include "core/image/detail/sampling_kernels.h"
+#include "core/image/detail/sampling_params_table.h"
 #include "core/image/pel_errors.h"
 
 #include <cstring>
@@ -9,24 +10,7 @@ using namespace xc_sampling;
 
 namespace {
 
-void checkCount(short n) {
-    if (n <= 0) throw xcPel::BadParams("Sample counts must be positive");
-}
-
-void checkRectangle(const xcAffineRectangle& r) {
-    if (r.degen()) throw xcPel::BadParams("Sampling rectangle is degenerate");
-}
-
-void checkMode(xcAffineSamplingParams::Interpolation mode) {
-    switch (mode) {
-    case xcAffineSamplingParams::eNearest:
-    case xcAffineSamplingParams::eBilinear:
-    case xcAffineSamplingParams::eBilinearHighPrecision:
-    case xcAffineSamplingParams::eBicubic:
-        return;
-    }
-    throw xcPel::BadParams("Unknown interpolation mode");
-}
+using SamplingTable = xc_AffineSamplingParamsTable;
 
 // Floor and ceiling of a / b for b != 0.
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -159,37 +143,33 @@ void sampleWith(const Source& s, const Target& t, const xcXform<2>& unitToClient
 
 } // namespace
 
-xcAffineSamplingParams::xcAffineSamplingParams()
-    : rect_(xcVector<2>(0, 0), xcVector<2>(1, 0), xcVector<2>(0, 1)) {
+xcAffineSamplingParams::xcAffineSamplingParams() {
+    xf_ResetParams<SamplingTable>(*this);
 }
 
 xcAffineSamplingParams::xcAffineSamplingParams(const xcAffineRectangle& rectInSourceClient,
                                                short nx, short ny, Interpolation mode)
-    : rect_(rectInSourceClient), nx_(nx), ny_(ny), mode_(mode) {
-    checkRectangle(rectInSourceClient);
-    checkCount(nx);
-    checkCount(ny);
-    checkMode(mode);
+    : xcAffineSamplingParams() {
+    affineRectangle(rectInSourceClient);
+    this->nx(nx);
+    this->ny(ny);
+    interpolation(mode);
 }
 
 void xcAffineSamplingParams::affineRectangle(const xcAffineRectangle& r) {
-    checkRectangle(r);
-    rect_ = r;
+    xf_SetParam<SamplingTable>(*this, SamplingTable::affineRectangle, r);
 }
 
 void xcAffineSamplingParams::nx(short n) {
-    checkCount(n);
-    nx_ = n;
+    xf_SetParam<SamplingTable>(*this, SamplingTable::nx, n);
 }
 
 void xcAffineSamplingParams::ny(short n) {
-    checkCount(n);
-    ny_ = n;
+    xf_SetParam<SamplingTable>(*this, SamplingTable::ny, n);
 }
 
 void xcAffineSamplingParams::interpolation(Interpolation mode) {
-    checkMode(mode);
-    mode_ = mode;
+    xf_SetParam<SamplingTable>(*this, SamplingTable::interpolation, mode);
 }
 
 bool xcAffineSamplingParams::willClip(const xc_PelBuffer& image) const {

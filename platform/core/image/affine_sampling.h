@@ -23,7 +23,8 @@ public:
         eBicubic = 4
     };
 
-    // The unit square, 1 x 1 pel, bilinear.
+    // The unit square, 1 x 1 pel, bilinear; the fields are declared in
+    // detail/sampling_params_table.h.
     xcAffineSamplingParams();
     // nx and ny must be positive, the rectangle not degenerate and the mode one of the above,
     // else xcPel::BadParams.
@@ -48,10 +49,11 @@ public:
     friend bool operator==(const xcAffineSamplingParams&, const xcAffineSamplingParams&) = default;
 
 private:
+    friend struct xc_AffineSamplingParamsTable;
     xcAffineRectangle rect_;
-    short nx_ = 1;
-    short ny_ = 1;
-    Interpolation mode_ = eBilinear;
+    short nx_;
+    short ny_;
+    Interpolation mode_;
 };
 
 // Samples src as p says into dst.

@@ -1,10 +1,11 @@
 // Binary archives: one object both stores and loads, so a class writes one function for both.
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "core/base/handle.h"
 #include "core/export.h"
-#include "core/persist/persistent.h"
+#include "core/object/exchange.h"
+#include "core/object/persistent.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -55,16 +56,13 @@ public:
     public:
         explicit UnknownVersion(const std::string& text = "", long number = 0)
             : text_(text), number_(number) {}
-        ~UnknownVersion() override;
 
         const std::string& text() const { return text_; }
         long number() const { return number_; }
-
-        // Archive: version byte 0, the text, the number (32-bit), then the xcException part.
-        void dispatchSerialize(xcArchive& ar) override;
         void message_(std::ostream& os) const override;
 
-        XC_EXCEPTION_CONCRETE(UnknownVersion, 0x10000011)
+        // Archive: version byte 0, the text, the number (32-bit), then the xcException part.
+        XC_ERROR_MEMBERS(UnknownVersion, 0x10000011)
 
     private:
         std::string text_;
@@ -73,46 +71,18 @@ public:
 
     // Damaged data: a bad tag, bool or back-reference, an unknown class name, an object of the
     // wrong class, a count larger than the bytes left, nesting too deep.
-    class XCORE_API BadFormat : public xcExceptionWithString {
-    public:
-        explicit BadFormat(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~BadFormat() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadFormat, 0x10000012)
-    };
+    XC_ERROR_CLASS(XCORE_API, BadFormat, xcExceptionWithString, 0x10000012);
 
     // A read went past the end of the data (a truncated archive).
-    class XCORE_API EndOfArchive : public BadFormat {
-    public:
-        explicit EndOfArchive(const std::string& message = "") : BadFormat(message) {}
-        ~EndOfArchive() override;
-        // Archive: version byte 0, then the BadFormat part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(EndOfArchive, 0x10000013)
-    };
+    XC_ERROR_CLASS(XCORE_API, EndOfArchive, BadFormat, 0x10000013);
 
     // A file could not be opened, read, written or closed, or the archive was used the wrong
     // way round (reading while storing).
-    class XCORE_API IOError : public xcExceptionWithString {
-    public:
-        explicit IOError(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~IOError() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(IOError, 0x10000014)
-    };
+    XC_ERROR_CLASS(XCORE_API, IOError, xcExceptionWithString, 0x10000014);
 
     // A value cannot be written: a long outside 32 bits, a string longer than 2^32 - 1, an
     // object of a class not registered with xc_Instantiator, a ring of objects, nesting too deep.
-    class XCORE_API NotStorable : public xcExceptionWithString {
-    public:
-        explicit NotStorable(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~NotStorable() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(NotStorable, 0x10000015)
-    };
+    XC_ERROR_CLASS(XCORE_API, NotStorable, xcExceptionWithString, 0x10000015);
 
     // Deepest nesting of framed objects (an object inside an object ...) stored or loaded.
     static constexpr int kMaxDepth = 256;
@@ -177,22 +147,6 @@ private:
     std::size_t position_ = 0;
     bool loading_;
 };
-
-// Primitive values: store or load as the archive says; each returns the archive for chaining.
-XCORE_API xcArchive& operator||(xcArchive& ar, bool& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, char& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, signed char& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, unsigned char& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, short& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, unsigned short& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, int& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, unsigned int& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, long& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, unsigned long& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, float& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, double& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, std::string& v);
-XCORE_API xcArchive& operator||(xcArchive& ar, std::basic_string<unsigned long>& v);
 
 // A persistent object behind a raw pointer, framed (see xcArchive for ownership).
 XCORE_API xcArchive& operator||(xcArchive& ar, xcPersistent*& p);

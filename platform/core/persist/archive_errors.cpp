@@ -1,46 +1,31 @@
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
 
 #include <ostream>
 
-namespace {
+XC_DEFINE_ERROR_WITH_FIELDS(xcArchive::UnknownVersion)
+XC_DEFINE_ERROR(xcArchive::BadFormat, xcExceptionWithString)
+XC_DEFINE_ERROR(xcArchive::EndOfArchive, xcArchive::BadFormat)
+XC_DEFINE_ERROR(xcArchive::IOError, xcExceptionWithString)
+XC_DEFINE_ERROR(xcArchive::NotStorable, xcExceptionWithString)
 
-xcPersistent* makeUnknownVersion() {
-    return new xcArchive::UnknownVersion();
-}
-xcPersistent* makeBadFormat() {
-    return new xcArchive::BadFormat();
-}
-xcPersistent* makeEndOfArchive() {
-    return new xcArchive::EndOfArchive();
-}
-xcPersistent* makeIOError() {
-    return new xcArchive::IOError();
-}
-xcPersistent* makeNotStorable() {
-    return new xcArchive::NotStorable();
+unsigned char xfExchangeVersion(xcArchive& ar, const char* className, unsigned char current,
+                                unsigned char oldest) {
+    unsigned char version = current;
+    ar || version;
+    if (version < oldest || version > current) throw xcArchive::UnknownVersion(className, version);
+    return version;
 }
 
-const xc_Instantiator sUnknownVersion(typeid(xcArchive::UnknownVersion), &makeUnknownVersion);
-const xc_Instantiator sBadFormat(typeid(xcArchive::BadFormat), &makeBadFormat);
-const xc_Instantiator sEndOfArchive(typeid(xcArchive::EndOfArchive), &makeEndOfArchive);
-const xc_Instantiator sIOError(typeid(xcArchive::IOError), &makeIOError);
-const xc_Instantiator sNotStorable(typeid(xcArchive::NotStorable), &makeNotStorable);
-
-// Exchanges one class level's version byte; only version 0 exists.
-void exchangeVersion(xcArchive& ar, const char* className) {
+void xf_ExchangeErrorVersion(xcArchive& ar, const char* className, long reportedNumber) {
     unsigned char version = 0;
     ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion(className, version);
+    if (version != 0)
+        throw xcArchive::UnknownVersion(className, reportedNumber >= 0 ? reportedNumber : version);
 }
-
-} // namespace
-
-xcArchive::UnknownVersion::~UnknownVersion() = default;
 
 void xcArchive::UnknownVersion::dispatchSerialize(xcArchive& ar) {
     if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcArchive::UnknownVersion");
+    xfExchangeVersion(ar, "xcArchive::UnknownVersion");
     std::string text = text_;
     long number = number_;
     ar || text || number;
@@ -52,40 +37,4 @@ void xcArchive::UnknownVersion::dispatchSerialize(xcArchive& ar) {
 
 void xcArchive::UnknownVersion::message_(std::ostream& os) const {
     os << "Unknown version " << number_ << " of " << text_;
-}
-
-xcArchive::BadFormat::~BadFormat() = default;
-
-void xcArchive::BadFormat::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcArchive::BadFormat");
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
-
-xcArchive::EndOfArchive::~EndOfArchive() = default;
-
-void xcArchive::EndOfArchive::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcArchive::EndOfArchive");
-    BadFormat::dispatchSerialize(ar);
-    setVisited(ar);
-}
-
-xcArchive::IOError::~IOError() = default;
-
-void xcArchive::IOError::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcArchive::IOError");
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
-
-xcArchive::NotStorable::~NotStorable() = default;
-
-void xcArchive::NotStorable::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcArchive::NotStorable");
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
 }

@@ -1,8 +1,10 @@
 #include "core/persist/archive_geom.h"
 
+#include "core/geom/nmmatrix.h"
 #include "core/persist/archive.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -102,5 +104,35 @@ xcArchive& operator||(xcArchive& ar, xcAffineRectangle& r) {
     std::array<double, 6> d{po.x(), po.y(), px.x(), px.y(), py.x(), py.y()};
     exchange(ar, d);
     if (ar.isLoading()) r = xcAffineRectangle(vec(d[0], d[1]), vec(d[2], d[3]), vec(d[4], d[5]));
+    return ar;
+}
+
+xcArchive& operator||(xcArchive& ar, xcNMMatrix& m) {
+    if (ar.isStoring()) {
+        unsigned long rows = static_cast<unsigned long>(m.rows());
+        unsigned long cols = static_cast<unsigned long>(m.cols());
+        ar || rows || cols;
+        if (rows == 0 || cols == 0) return ar;
+        for (long i = 0; i < m.rows(); ++i)
+            for (long j = 0; j < m.cols(); ++j) ar || m(i, j);
+        return ar;
+    }
+    unsigned long rows = 0, cols = 0;
+    ar || rows || cols;
+    // Two uint32 values: their product fits into 64 bits.
+    ar.checkCount(static_cast<std::uint64_t>(rows) * cols, 8);
+    if (rows * cols > static_cast<unsigned long>(xcNMMatrix::kMaxElements))
+        throw xcArchive::BadFormat("Matrix of " + std::to_string(rows) + " x " +
+                                   std::to_string(cols) + " is too large");
+    xcNMMatrix loaded(static_cast<long>(rows), static_cast<long>(cols));
+    // A matrix with a side of 0 has no elements: the other side, which the bytes left do not
+    // bound, must not drive a loop.
+    if (rows == 0 || cols == 0) {
+        m = std::move(loaded);
+        return ar;
+    }
+    for (long i = 0; i < loaded.rows(); ++i)
+        for (long j = 0; j < loaded.cols(); ++j) ar || loaded(i, j);
+    m = std::move(loaded);
     return ar;
 }

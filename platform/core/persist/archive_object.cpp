@@ -1,7 +1,8 @@
 #include "core/persist/archive.h"
 
+#include "core/base/errors.h"
+#include "core/object/instantiator.h"
 #include "core/persist/detail/archive_objects.h"
-#include "core/persist/instantiator.h"
 
 #include <cassert>
 #include <memory>
@@ -160,4 +161,17 @@ xcArchive& operator||(xcArchive& ar, xcPersistent*& p) {
     else
         p = ar.loadObject();
     return ar;
+}
+
+void xcPersistent::loadSimple(xcArchive& ar) {
+    if (!ar.isLoading()) throw xcBadParams("loadSimple needs an archive that is loading");
+    ar || *this;
+}
+
+bool xcPersistent::haveVisited(xcArchive& ar) const {
+    return ar.visited_(static_cast<const xcPersistent*>(this));
+}
+
+void xcPersistent::setVisited(xcArchive& ar) const {
+    ar.markVisited_(static_cast<const xcPersistent*>(this));
 }

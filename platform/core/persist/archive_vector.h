@@ -80,9 +80,7 @@ void loadBlock(xcArchive& ar, std::vector<T>& v) {
 // ("vector", version).
 template <class T>
 xcArchive& operator||(xcArchive& ar, std::vector<T>& v) {
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion("vector", version);
+    xfExchangeVersion(ar, "vector");
     if (ar.isStoring()) {
         unsigned long count = v.size();
         ar || count;

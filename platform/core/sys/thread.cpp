@@ -1,7 +1,6 @@
 #include "core/sys/thread.h"
 
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
 #include "core/text/str.h"
 
 #include <cassert>
@@ -16,26 +15,6 @@
 #include <unordered_map>
 
 namespace {
-
-xcPersistent* makeBadParams() {
-    return new xcThreadDefs::BadParams();
-}
-xcPersistent* makeUnknownThread() {
-    return new xcThreadDefs::UnknownThread();
-}
-xcPersistent* makeCreateFailed() {
-    return new xcThreadDefs::CreateFailed();
-}
-
-const xc_Instantiator sBadParams(typeid(xcThreadDefs::BadParams), &makeBadParams);
-const xc_Instantiator sUnknownThread(typeid(xcThreadDefs::UnknownThread), &makeUnknownThread);
-const xc_Instantiator sCreateFailed(typeid(xcThreadDefs::CreateFailed), &makeCreateFailed);
-
-void exchangeVersion(xcArchive& ar, const char* className) {
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion(className, version);
-}
 
 constexpr long kMaxStackBytes = 1L << 30;
 
@@ -105,30 +84,9 @@ private:
 
 } // namespace
 
-xcThreadDefs::BadParams::~BadParams() = default;
-xcThreadDefs::UnknownThread::~UnknownThread() = default;
-xcThreadDefs::CreateFailed::~CreateFailed() = default;
-
-void xcThreadDefs::BadParams::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcThreadDefs::BadParams");
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
-
-void xcThreadDefs::UnknownThread::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcThreadDefs::UnknownThread");
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
-
-void xcThreadDefs::CreateFailed::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    exchangeVersion(ar, "xcThreadDefs::CreateFailed");
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
+XC_DEFINE_ERROR(xcThreadDefs::BadParams, xcExceptionWithString)
+XC_DEFINE_ERROR(xcThreadDefs::UnknownThread, xcExceptionWithString)
+XC_DEFINE_ERROR(xcThreadDefs::CreateFailed, xcExceptionWithString)
 
 xcThreadID xfCreateThread(unsigned long (*entry)(void*), void* arg, long priority, long stackSize) {
     if (entry == nullptr) throw xcThreadDefs::BadParams("Thread entry must not be null");

@@ -2,7 +2,7 @@
 // let out.
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "core/export.h"
 
 #include <string>
@@ -25,32 +25,11 @@ private:
 // Error numbers: BadParams 0x10000211, UnknownThread 0x10000212, CreateFailed 0x10000213.
 struct xcThreadDefs {
     // A null entry, a priority below -1 or a stack size that is neither -1 nor 1 .. 1 GiB.
-    class XCORE_API BadParams : public xcExceptionWithString {
-    public:
-        explicit BadParams(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~BadParams() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadParams, 0x10000211)
-    };
+    XC_ERROR_CLASS(XCORE_API, BadParams, xcExceptionWithString, 0x10000211);
     // The id names no thread that is waiting to be joined (never made, or joined already).
-    class XCORE_API UnknownThread : public xcExceptionWithString {
-    public:
-        explicit UnknownThread(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~UnknownThread() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(UnknownThread, 0x10000212)
-    };
+    XC_ERROR_CLASS(XCORE_API, UnknownThread, xcExceptionWithString, 0x10000212);
     // The system could not start the thread; the message gives its reason.
-    class XCORE_API CreateFailed : public xcExceptionWithString {
-    public:
-        explicit CreateFailed(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~CreateFailed() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(CreateFailed, 0x10000213)
-    };
+    XC_ERROR_CLASS(XCORE_API, CreateFailed, xcExceptionWithString, 0x10000213);
 };
 
 // Starts entry(arg) on a new thread and returns its id. The thread starts with no time limits

@@ -1,7 +1,6 @@
 #include "core/text/charcode.h"
 
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
 #include "core/text/str.h"
 
 #include <cstdint>
@@ -9,12 +8,6 @@
 #include <typeinfo>
 
 namespace {
-
-xcPersistent* makeNotRepresentable() {
-    return new xcCharCodeDefs::NotRepresentable();
-}
-const xc_Instantiator sNotRepresentable(typeid(xcCharCodeDefs::NotRepresentable),
-                                        &makeNotRepresentable);
 
 // The 32-bit code an unsigned long stands for, if any.
 std::optional<std::uint32_t> code32(unsigned long code) {
@@ -34,16 +27,7 @@ xcCharCodeDefs::NotRepresentable notRepresentable(unsigned long code, const char
 
 } // namespace
 
-xcCharCodeDefs::NotRepresentable::~NotRepresentable() = default;
-
-void xcCharCodeDefs::NotRepresentable::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion("xcCharCodeDefs::NotRepresentable", version);
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
+XC_DEFINE_ERROR(xcCharCodeDefs::NotRepresentable, xcExceptionWithString)
 
 bool xcCharCode::isRepresentableAsChar(unsigned long code) {
     const auto c = code32(code);

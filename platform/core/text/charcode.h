@@ -1,7 +1,7 @@
 // Tests and conversions of 32-bit character codes (Unicode code points).
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "core/export.h"
 
 #include <string>
@@ -9,15 +9,7 @@
 // Error number: NotRepresentable 0x10000231.
 struct xcCharCodeDefs {
     // A character code has no form of the asked-for character type.
-    class XCORE_API NotRepresentable : public xcExceptionWithString {
-    public:
-        explicit NotRepresentable(const std::string& message = "")
-            : xcExceptionWithString(message) {}
-        ~NotRepresentable() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(NotRepresentable, 0x10000231)
-    };
+    XC_ERROR_CLASS(XCORE_API, NotRepresentable, xcExceptionWithString, 0x10000231);
 };
 
 // The text character type of this system.

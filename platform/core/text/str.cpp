@@ -1,7 +1,6 @@
 #include "core/text/str.h"
 
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
 
 #include <cassert>
 #include <charconv>
@@ -10,11 +9,6 @@
 #include <typeinfo>
 
 namespace {
-
-xcPersistent* makeBadParams() {
-    return new xcStrDefs::BadParams();
-}
-const xc_Instantiator sBadParams(typeid(xcStrDefs::BadParams), &makeBadParams);
 
 constexpr int kMaxDigits = 1100; // enough for every decimal of the smallest subnormal (1074)
 constexpr int kMaxHexWidth = 64;
@@ -36,16 +30,7 @@ std::string nonFinite(double value) {
 
 } // namespace
 
-xcStrDefs::BadParams::~BadParams() = default;
-
-void xcStrDefs::BadParams::dispatchSerialize(xcArchive& ar) {
-    if (haveVisited(ar)) return;
-    unsigned char version = 0;
-    ar || version;
-    if (version != 0) throw xcArchive::UnknownVersion("xcStrDefs::BadParams", version);
-    xcExceptionWithString::dispatchSerialize(ar);
-    setVisited(ar);
-}
+XC_DEFINE_ERROR(xcStrDefs::BadParams, xcExceptionWithString)
 
 std::string xfStr(int value) {
     return integerText(value);

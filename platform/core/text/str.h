@@ -1,7 +1,7 @@
 // Numbers as text, the same whatever the process locale.
 #pragma once
 
-#include "core/base/exception.h"
+#include "core/base/error_class.h"
 #include "core/export.h"
 
 #include <string>
@@ -9,14 +9,7 @@
 // Error number: BadParams 0x10000241.
 struct xcStrDefs {
     // A digit count or width outside the range a function accepts.
-    class XCORE_API BadParams : public xcExceptionWithString {
-    public:
-        explicit BadParams(const std::string& message = "") : xcExceptionWithString(message) {}
-        ~BadParams() override;
-        // Archive: version byte 0, then the xcExceptionWithString part.
-        void dispatchSerialize(xcArchive& ar) override;
-        XC_EXCEPTION_CONCRETE(BadParams, 0x10000241)
-    };
+    XC_ERROR_CLASS(XCORE_API, BadParams, xcExceptionWithString, 0x10000241);
 };
 
 // Decimal integers: "-12", "4294967295".

@@ -1,7 +1,7 @@
 #include "oc/arrange/arrange_defs.h"
 
+#include "core/object/instantiator.h"
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
 #include "oc/oc/fixtures.h"
 
 #include <gtest/gtest.h>

@@ -79,7 +79,7 @@ TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
         Bytes bad = bytes;
         bad[0] = v;
         xcOCArrangeResults target = filled();
-        expectUnknownVersion(bad, target, "oc/arrange", 719);
+        expectUnknownVersion(bad, target, "xcOCArrangeResults", v);
         EXPECT_EQ(target, filled());
     }
     // A status that is no status is damage.

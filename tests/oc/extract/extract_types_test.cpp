@@ -1,7 +1,7 @@
 #include "access.h"
 #include "align/align_result.h"
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
+#include "core/object/instantiator.h"
 #include "oc/oc/fixtures.h"
 #include "support/caught.h"
 

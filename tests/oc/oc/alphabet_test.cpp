@@ -148,12 +148,6 @@ TEST(OCAlphabet, OldUnknownInconsistentAndDamagedArchives) {
         return ar.bytes();
     };
     EXPECT_EQ(loadAlphabet(version0(false)), xcOCAlphabet({normal(1, "a")}, 0.3, false, "old"));
-    // A version-0 alphabet stored as compiled is compiled again as it loads.
-    xcOCAlphabet old;
-    loadObject(version0(true), old);
-    EXPECT_TRUE(old.isCompiled());
-    EXPECT_EQ(old.confusion(1, 1), 1.0);
-
     xcOCAlphabet b;
 
     Bytes bytes = compiledArchive({normal(1, "a")});

@@ -27,24 +27,10 @@ void expectError(F f, const char* message, long number) {
     EXPECT_NE(dynamic_cast<const xc_SubModelDefs::Errors*>(&e), nullptr);
 }
 
-TEST(SubModelErrors, SettersRefuseBadValuesAndKeepTheOld) {
+// The rectangle and extent checks at their edges (the parameter-table test walks the rest).
+TEST(SubModelErrors, PartialMatchAndExtentChecksAtTheirEdges) {
     using BadParams = xc_SubModelDefs::BadParams;
-    xcSubModelCorTrainParams tp;
-    EXPECT_EQ(tp.coarseGrainLimit(), 1.0);
-    EXPECT_EQ(tp.zoneAllowed(), 0);
-    tp.zoneAllowed(7); // kept, though only translation is searched
-    for (double bad : {0.999, kNaN})
-        expectError<BadParams>([&] { tp.coarseGrainLimit(bad); },
-                               "coarseGrainLimit must be a finite number >= 1", 0x802);
-
     xcSubModelCorRunParams p;
-    EXPECT_EQ(p.acceptThreshold(), 0.5);
-    EXPECT_EQ(p.partialMatch(), xcPelRect());
-    EXPECT_EQ(p.xyUncertainty(), xcVector<2>());
-    p.acceptThreshold(1.0);
-    for (double bad : {-1e-12, 1.0000001, kNaN})
-        expectError<BadParams>([&] { p.acceptThreshold(bad); },
-                               "acceptThreshold must be between 0 and 1", 0x802);
     p.partialMatch(xcPelRect(-(1L << 30), 0, 1L << 30, 0));
     for (const xcPelRect& bad :
          {xcPelRect(1, 0, 2, 2), xcPelRect(-3, 0, 2, 2), xcPelRect(0, 0, -1, 0),
@@ -56,7 +42,6 @@ TEST(SubModelErrors, SettersRefuseBadValuesAndKeepTheOld) {
     for (const xcVector<2>& bad : {xcVector<2>(-1.0, 0.0), xcVector<2>(0.0, kNaN)})
         expectError<BadParams>([&] { p.xyUncertainty(bad); },
                                "xyUncertainty must be two finite numbers >= 0", 0x802);
-    EXPECT_EQ(p.acceptThreshold(), 1.0);
     EXPECT_EQ(p.partialMatch(), xcPelRect(-(1L << 30), 0, 1L << 30, 0));
     EXPECT_EQ(p.xyUncertainty(), xcVector<2>(0.0, 1e9));
     expectError<BadParams>([] { xcSubModelResult(0.5, nullptr); }, "a result needs a pose", 0x802);

@@ -99,19 +99,6 @@ xcAffineRectangle turned(const xcVector<2>& c, double angleDeg, double scale, sh
 
 } // namespace
 
-TEST(AffineSamplingParams, ChecksEveryValueBeforeItChanges) {
-    const xcAffineRectangle unit(xcVector<2>(0, 0), xcVector<2>(1, 0), xcVector<2>(0, 1));
-    const xcAffineRectangle flat(xcVector<2>(0, 0), xcVector<2>(4, 2), xcVector<2>(2, 1));
-    const xcAffineRectangle nan(xcVector<2>(NAN, 0), xcVector<2>(1, 0), xcVector<2>(0, 1));
-    EXPECT_THROW(Params(unit, 5, -1), xcPel::BadParams);
-    EXPECT_THROW(Params(nan, 5, 5), xcPel::BadParams);
-    Params p(unit, 3, 4, Params::eBicubic);
-    EXPECT_THROW(p.nx(0), xcPel::BadParams);
-    EXPECT_THROW(p.affineRectangle(flat), xcPel::BadParams);
-    EXPECT_THROW(p.interpolation(static_cast<Params::Interpolation>(0)), xcPel::BadParams);
-    EXPECT_EQ(p, Params(unit, 3, 4, Params::eBicubic));
-}
-
 TEST(AffineSamplingParams, WillClipComparesTheMappedRectangleWithTheWindow) {
     Image img(xcPelRect(0, 0, 40, 40));
     img.window(xcPelRect(10, 20, 7, 5));

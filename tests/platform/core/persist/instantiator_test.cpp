@@ -1,5 +1,5 @@
+#include "core/object/instantiator.h"
 #include "core/persist/archive.h"
-#include "core/persist/instantiator.h"
 #include "test_objects.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "test_objects.h"
 
-#include "core/persist/instantiator.h"
+#include "core/object/instantiator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "core/persist/instantiator.h"
+#include "core/object/instantiator.h"
 
 #include <cxxabi.h>
 
