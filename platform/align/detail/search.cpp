@@ -29,24 +29,29 @@ constexpr int kFitIterations = 3;
 constexpr double kSamePlace = 2.0;
 constexpr double kSameAngle = 5.0 * std::numbers::pi / 180.0;
 
+// The signed area of a polygon (shoelace formula).
+double polygonArea(const double* x, const double* y, std::size_t n) {
+    double a = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t j = (i + 1) % n;
+        a += x[i] * y[j] - x[j] * y[i];
+    }
+    return 0.5 * a;
+}
+
 double wrapNear(double a, double centre) {
     const double twoPi = 2 * std::numbers::pi;
     return a - twoPi * std::round((a - centre) / twoPi);
 }
 
-void placedBox(const Model& m, const Frame& frame, const Hypothesis& h, double box[4]) {
+void placedQuad(const Model& m, const Frame& frame, const Hypothesis& h, Quad& q) {
     const Mat2 A = frame.A(h.theta, h.scale);
     const double hw = 0.5 * double(m.width), hh = 0.5 * double(m.height);
-    box[0] = box[1] = 1e300;
-    box[2] = box[3] = -1e300;
-    for (double sx : {-hw, hw})
-        for (double sy : {-hh, hh}) {
-            const double x = A.a * sx + A.b * sy + h.x, y = A.c * sx + A.d * sy + h.y;
-            box[0] = std::min(box[0], x);
-            box[1] = std::min(box[1], y);
-            box[2] = std::max(box[2], x);
-            box[3] = std::max(box[3], y);
-        }
+    const double sx[4] = {-hw, hw, hw, -hw}, sy[4] = {-hh, -hh, hh, hh};
+    for (int i = 0; i < 4; ++i) {
+        q.x[i] = A.a * sx[i] + A.b * sy[i] + h.x;
+        q.y[i] = A.c * sx[i] + A.d * sy[i] + h.y;
+    }
 }
 
 class Collector {
@@ -70,12 +75,12 @@ public:
     }
 
     // The best score among kept results that the box would be merged with (-1 when none).
-    double bestOverlapping(const Hypothesis& h, const double box[4]) const {
+    double bestOverlapping(const Hypothesis& h, const Quad& quad) const {
         double best = -1;
         for (const Found& k : kept_) {
             Found probe;
             probe.h = h;
-            std::copy(box, box + 4, probe.box);
+            probe.quad = quad;
             if (same(probe, k)) best = std::max(best, k.score);
         }
         return best;
@@ -94,7 +99,7 @@ private:
         if (std::hypot(a.h.x - b.h.x, a.h.y - b.h.y) < kSamePlace &&
             std::fabs(wrapNear(a.h.theta - b.h.theta, 0.0)) < kSameAngle)
             return true;
-        return boxOverlap(a.box, b.box) > s_.xyOverlap;
+        return quadOverlap(a.quad, b.quad) > s_.xyOverlap;
     }
 
     const RunSettings& s_;
@@ -142,9 +147,9 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     if (earlyReject) {
         // A hypothesis where a result already stands, correlating far worse than it, would
         // only lose to it.
-        double box[4];
-        placedBox(m, frame, st.h, box);
-        if (ncc0 < found.bestOverlapping(st.h, box) - kDominated) {
+        Quad quad;
+        placedQuad(m, frame, st.h, quad);
+        if (ncc0 < found.bestOverlapping(st.h, quad) - kDominated) {
             if (firstNcc) *firstNcc = ncc0;
             return std::nullopt;
         }
@@ -194,19 +199,43 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     if (s.scoreUsingClutter) f.score = std::max(0.0, f.score - f.ev.clutter);
     f.score = std::clamp(f.score, 0.0, 1.0);
     f.accepted = f.score >= s.acceptThreshold;
-    placedBox(m, frame, f.h, f.box);
+    placedQuad(m, frame, f.h, f.quad);
     return f;
 }
 
 } // namespace
 
-double boxOverlap(const double a[4], const double b[4]) {
-    const double iw = std::min(a[2], b[2]) - std::max(a[0], b[0]);
-    const double ih = std::min(a[3], b[3]) - std::max(a[1], b[1]);
-    if (!(iw > 0 && ih > 0)) return 0.0;
-    const double areaA = (a[2] - a[0]) * (a[3] - a[1]), areaB = (b[2] - b[0]) * (b[3] - b[1]);
-    const double smaller = std::min(areaA, areaB);
-    return smaller > 0 ? iw * ih / smaller : 0.0;
+double quadOverlap(const Quad& a, const Quad& b) {
+    // Sutherland-Hodgman: a clipped by each edge of b (both convex and wound the same way;
+    // a mirrored placement reverses the winding, which the sign of b's area corrects).
+    std::vector<double> px(a.x, a.x + 4), py(a.y, a.y + 4);
+    const double orient = polygonArea(b.x, b.y, 4) >= 0 ? 1.0 : -1.0;
+    for (int e = 0; e < 4 && !px.empty(); ++e) {
+        const double ex = b.x[e], ey = b.y[e];
+        const double dx = b.x[(e + 1) % 4] - ex, dy = b.y[(e + 1) % 4] - ey;
+        auto side = [&](double x, double y) { return orient * (dx * (y - ey) - dy * (x - ex)); };
+        std::vector<double> qx, qy;
+        for (std::size_t i = 0; i < px.size(); ++i) {
+            const std::size_t j = (i + 1) % px.size();
+            const double si = side(px[i], py[i]), sj = side(px[j], py[j]);
+            if (si >= 0) {
+                qx.push_back(px[i]);
+                qy.push_back(py[i]);
+            }
+            if ((si >= 0) != (sj >= 0)) {
+                const double t = si / (si - sj);
+                qx.push_back(px[i] + t * (px[j] - px[i]));
+                qy.push_back(py[i] + t * (py[j] - py[i]));
+            }
+        }
+        px.swap(qx);
+        py.swap(qy);
+    }
+    const double inter =
+        px.size() < 3 ? 0.0 : std::fabs(polygonArea(px.data(), py.data(), px.size()));
+    const double smaller =
+        std::min(std::fabs(polygonArea(a.x, a.y, 4)), std::fabs(polygonArea(b.x, b.y, 4)));
+    return smaller > 0 ? inter / smaller : 0.0;
 }
 
 void runSearch(const Model& m, const RunImage& img, const Frame& frame, const RunSettings& s,
