@@ -176,7 +176,7 @@ void xcAlignPattern::run_(const xcPelBuffer_const<unsigned char>& image,
 
     try {
         const std::shared_ptr<const xc_align::RunImage> data =
-            xc_align::runImageFor(key, view, mask ? &maskView : nullptr);
+            xc_align::runImageFor(key, view, mask ? &maskView : nullptr, poll);
         xc_align::runSearch(model, *data, frame, s, publish, poll);
     } catch (const xcException&) {
         throw;

@@ -152,7 +152,7 @@ std::vector<Candidate> coarseSearch(const Model& m, const RunImage& img, const F
             if (gp.level == level) poses.push_back(&gp);
         if (poses.empty()) continue;
         poll();
-        const std::shared_ptr<const EdgeLevel> edges = img.edges(level);
+        const std::shared_ptr<const EdgeLevel> edges = img.edges(level, poll);
         const ResponseMaps& R = edges->resp;
         const ModelLevel& ml = m.levels[std::size_t(level)];
         // The scan uses the widely spread subset of the features; peaks are then scored again

@@ -128,12 +128,13 @@ bool intoZone(const Zones& z, double& theta) {
 // poorly is dropped (its correlation goes to *firstNcc) before the costly full-resolution fit.
 std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& frame,
                             const RunSettings& s, const Candidate& c, bool earlyReject,
-                            double* firstNcc, const Collector& found) {
+                            double* firstNcc, const Collector& found,
+                            const std::function<void()>& poll) {
     FreeDofs dofs{s.zones.angleFree, s.zones.scaleFree && s.zones.scaleHigh > s.zones.scaleLow};
     const int level = c.grid.level;
     Hypothesis h = c.h;
-    const double dscore = localSearch(m.levels[std::size_t(level)], *img.edges(level), level, frame,
-                                      dofs, c.grid.angleHalf, c.grid.logScaleHalf, h);
+    const double dscore = localSearch(m.levels[std::size_t(level)], *img.edges(level, poll), level,
+                                      frame, dofs, c.grid.angleHalf, c.grid.logScaleHalf, h);
 
     FitState st;
     st.h = h;
@@ -250,6 +251,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
     const std::size_t maxCandidates = std::size_t(std::clamp(s.numToFind + 8, 12L, 400L));
     const std::vector<Candidate> cands =
         coarseSearch(m, img, frame, grid, kCoarseMin, maxCandidates, poll);
+    img.prepareFit(poll);
     Collector results(s);
     // The candidate dropped early with the best correlation: refined fully when nothing else
     // comes through, so that a run reports its best guess.
@@ -259,7 +261,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
     for (const Candidate& c : cands) {
         poll();
         double ncc = -2;
-        if (const std::optional<Found> f = refine(m, img, frame, s, c, true, &ncc, results)) {
+        if (const std::optional<Found> f = refine(m, img, frame, s, c, true, &ncc, results, poll)) {
             any = true;
             results.offer(*f);
             publish(results.published());
@@ -271,7 +273,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
     if (!any && bestDropped) {
         poll();
         if (const std::optional<Found> f =
-                refine(m, img, frame, s, *bestDropped, false, nullptr, results)) {
+                refine(m, img, frame, s, *bestDropped, false, nullptr, results, poll)) {
             results.offer(*f);
             publish(results.published());
         }
