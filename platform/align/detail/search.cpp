@@ -21,6 +21,11 @@ constexpr double kEarlyShare = 0.6;
 // A hypothesis whose first correlation falls this far below a result already found at its place
 // is not refined.
 constexpr double kDominated = 0.2;
+constexpr double kDominatedAngle = 30.0 * std::numbers::pi / 180.0;
+// Two poses of one place whose scores differ by less than this, and whose distances from the
+// middle of the angle zone differ by more than kTieAngle, are a tie.
+constexpr double kTieScore = 0.02;
+constexpr double kTieAngle = 90.0 * std::numbers::pi / 180.0;
 // Gauss-Newton iterations per level: the coarse levels hand over a start within a fraction of a
 // pel, from where three steps reach the accuracy the results need.
 constexpr int kFitIterations = 3;
@@ -62,7 +67,7 @@ public:
         std::vector<Found> next;
         for (const Found& k : kept_) {
             if (same(f, k)) {
-                if (k.score >= f.score) return;
+                if (!better(f, k)) return;
                 continue; // f replaces k
             }
             next.push_back(k);
@@ -74,10 +79,13 @@ public:
         kept_.swap(next);
     }
 
-    // The best score among kept results that the box would be merged with (-1 when none).
+    // The best score among kept results at nearly the same angle that the placed window would
+    // be merged with (-1 when none). Results at other angles do not count: the turned pose of a
+    // nearly symmetric glyph must not keep its upright pose from being refined.
     double bestOverlapping(const Hypothesis& h, const Quad& quad) const {
         double best = -1;
         for (const Found& k : kept_) {
+            if (std::fabs(wrapNear(k.h.theta - h.theta, 0.0)) > kDominatedAngle) continue;
             Found probe;
             probe.h = h;
             probe.quad = quad;
@@ -95,6 +103,18 @@ public:
     }
 
 private:
+    // Whether a should replace b at the same place: the higher score, but a glyph that matches
+    // about equally well turned by half a turn (N, S, Z) is reported at the pose nearer the
+    // middle of the angle zone, so that upright print is reported upright.
+    bool better(const Found& a, const Found& b) const {
+        const double mid = 0.5 * (s_.zones.angleLow + s_.zones.angleHigh);
+        const double da = std::fabs(wrapNear(a.h.theta - mid, 0.0)),
+                     db = std::fabs(wrapNear(b.h.theta - mid, 0.0));
+        if (std::fabs(a.score - b.score) < kTieScore && std::fabs(da - db) > kTieAngle)
+            return da < db;
+        return a.score > b.score;
+    }
+
     bool same(const Found& a, const Found& b) const {
         if (std::hypot(a.h.x - b.h.x, a.h.y - b.h.y) < kSamePlace &&
             std::fabs(wrapNear(a.h.theta - b.h.theta, 0.0)) < kSameAngle)
