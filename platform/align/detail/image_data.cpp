@@ -60,15 +60,18 @@ std::uint16_t rotl16(std::uint16_t m, int k) {
 }
 
 // ORs each pel's bits over its 3 x 3 neighbourhood (separable: rows, then columns).
-std::vector<std::uint16_t> spread3x3(const std::vector<std::uint16_t>& bits, long w, long h) {
+std::vector<std::uint16_t> spread3x3(const std::vector<std::uint16_t>& bits, long w, long h,
+                                     const std::function<void()>& poll) {
     std::vector<std::uint16_t> rowOr(bits.size()), out(bits.size());
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) poll();
         const std::uint16_t* s = bits.data() + y * w;
         std::uint16_t* d = rowOr.data() + y * w;
         for (long x = 0; x < w; ++x)
             d[x] = std::uint16_t(s[x] | (x > 0 ? s[x - 1] : 0) | (x + 1 < w ? s[x + 1] : 0));
     }
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) poll();
         const std::uint16_t* a = rowOr.data() + std::max(y - 1, 0L) * w;
         const std::uint16_t* b = rowOr.data() + y * w;
         const std::uint16_t* c = rowOr.data() + std::min(y + 1, h - 1) * w;
@@ -112,9 +115,8 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
     auto e = std::make_shared<EdgeLevel>();
     const long w = grey.width, h = grey.height;
     poll();
-    const Gradient g = sobel(grey.view());
-    poll();
-    e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge);
+    const Gradient g = sobel(grey.view(), poll);
+    e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge, poll);
     const float t2 = e->threshold * e->threshold;
 
     // Direction bits and unit directions of the strong, cared-for pels.
@@ -137,7 +139,7 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
     }
 
     poll();
-    const std::vector<std::uint16_t> m = spread3x3(bits, w, h);
+    const std::vector<std::uint16_t> m = spread3x3(bits, w, h, poll);
     std::vector<std::uint16_t> m1(static_cast<std::size_t>(w)), m2(static_cast<std::size_t>(w));
 
     ResponseMaps& r = e->resp;
