@@ -229,31 +229,41 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
 double quadOverlap(const Quad& a, const Quad& b) {
     // Sutherland-Hodgman: a clipped by each edge of b (both convex and wound the same way;
     // a mirrored placement reverses the winding, which the sign of b's area corrects).
-    std::vector<double> px(a.x, a.x + 4), py(a.y, a.y + 4);
+    // Windows whose bounding boxes do not meet (most pairs) cannot overlap.
+    if (*std::max_element(a.x, a.x + 4) <= *std::min_element(b.x, b.x + 4) ||
+        *std::max_element(b.x, b.x + 4) <= *std::min_element(a.x, a.x + 4) ||
+        *std::max_element(a.y, a.y + 4) <= *std::min_element(b.y, b.y + 4) ||
+        *std::max_element(b.y, b.y + 4) <= *std::min_element(a.y, a.y + 4))
+        return 0.0;
+    // A convex quadrilateral clipped by four half-planes keeps at most 8 corners.
+    double px[8], py[8], qx[8], qy[8];
+    std::size_t n = 4;
+    std::copy(a.x, a.x + 4, px);
+    std::copy(a.y, a.y + 4, py);
     const double orient = polygonArea(b.x, b.y, 4) >= 0 ? 1.0 : -1.0;
-    for (int e = 0; e < 4 && !px.empty(); ++e) {
+    for (int e = 0; e < 4 && n > 0; ++e) {
         const double ex = b.x[e], ey = b.y[e];
         const double dx = b.x[(e + 1) % 4] - ex, dy = b.y[(e + 1) % 4] - ey;
         auto side = [&](double x, double y) { return orient * (dx * (y - ey) - dy * (x - ex)); };
-        std::vector<double> qx, qy;
-        for (std::size_t i = 0; i < px.size(); ++i) {
-            const std::size_t j = (i + 1) % px.size();
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < n && m + 2 <= 8; ++i) {
+            const std::size_t j = (i + 1) % n;
             const double si = side(px[i], py[i]), sj = side(px[j], py[j]);
             if (si >= 0) {
-                qx.push_back(px[i]);
-                qy.push_back(py[i]);
+                qx[m] = px[i];
+                qy[m++] = py[i];
             }
             if ((si >= 0) != (sj >= 0)) {
                 const double t = si / (si - sj);
-                qx.push_back(px[i] + t * (px[j] - px[i]));
-                qy.push_back(py[i] + t * (py[j] - py[i]));
+                qx[m] = px[i] + t * (px[j] - px[i]);
+                qy[m++] = py[i] + t * (py[j] - py[i]);
             }
         }
-        px.swap(qx);
-        py.swap(qy);
+        n = m;
+        std::copy(qx, qx + n, px);
+        std::copy(qy, qy + n, py);
     }
-    const double inter =
-        px.size() < 3 ? 0.0 : std::fabs(polygonArea(px.data(), py.data(), px.size()));
+    const double inter = n < 3 ? 0.0 : std::fabs(polygonArea(px, py, n));
     const double smaller =
         std::min(std::fabs(polygonArea(a.x, a.y, 4)), std::fabs(polygonArea(b.x, b.y, 4)));
     return smaller > 0 ? inter / smaller : 0.0;
