@@ -270,7 +270,8 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     f.score = std::max(0.0, f.ev.ncc) * f.ev.inside * f.ev.edges;
     if (f.score < kGrainBelow) {
         const double grain = printGrainScore(m, img, frame, f.h, f.gain);
-        if (grain > f.score + kGrainGain) scoreAtGrain(m, img, frame, s, dofs, grain, f);
+        if (grain > f.score + kGrainGain && grain >= s.acceptThreshold)
+            scoreAtGrain(m, img, frame, s, dofs, grain, f);
         f.score = std::max(f.score, grain);
     }
     if (s.scoreUsingClutter) f.score = std::max(0.0, f.score - f.ev.clutter);
