@@ -39,6 +39,9 @@ constexpr double kSameAngle = 5.0 * std::numbers::pi / 180.0;
 constexpr int kGrainLevels = 2;
 constexpr double kGrainBelow = 0.8;
 constexpr double kGrainGain = 0.15;
+// A candidate failing the quick full-resolution verdict is fitted on when the coarser levels score
+// it this far above the accept threshold (merged dots of the right glyph score 0.6 and more).
+constexpr double kGrainKeep = 0.2;
 
 // The signed area of a polygon (shoelace formula).
 double polygonArea(const double* x, const double* y, std::size_t n) {
@@ -233,7 +236,7 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
             const double low = s.acceptThreshold - kEarlyMargin;
             if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < low &&
                 (ev.ncc * ev.inside < low ||
-                 printGrainScore(m, img, frame, st.h, st.gain) < s.acceptThreshold))
+                 printGrainScore(m, img, frame, st.h, st.gain) < s.acceptThreshold + kGrainKeep))
                 return std::nullopt;
             startFit(m.levels.front(), img.fit(0), 0, frame, st);
         }
