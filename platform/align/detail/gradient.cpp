@@ -14,10 +14,14 @@ constexpr long kPollRows = 32;
 
 Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width, h = src.height;
-    Gradient g{Plane<std::int16_t>(w, h), Plane<std::int16_t>(w, h)};
+    Gradient g{Plane<std::int16_t>::reserved(w, h), Plane<std::int16_t>::reserved(w, h)};
     if (w == 0 || h == 0) return g;
     for (long y = 0; y < h; ++y) {
-        if (y % kPollRows == 0) poll();
+        if (y % kPollRows == 0) {
+            poll();
+            g.gx.growTo(std::min(h, y + kPollRows));
+            g.gy.growTo(std::min(h, y + kPollRows));
+        }
         const std::uint8_t* a = src.row(std::max(y - 1, 0L));
         const std::uint8_t* b = src.row(y);
         const std::uint8_t* c = src.row(std::min(y + 1, h - 1));

@@ -62,23 +62,30 @@ std::uint16_t rotl16(std::uint16_t m, int k) {
 // ORs each pel's bits over its 3 x 3 neighbourhood (separable: rows, then columns).
 std::vector<std::uint16_t> spread3x3(const std::vector<std::uint16_t>& bits, long w, long h,
                                      const std::function<void()>& poll) {
-    std::vector<std::uint16_t> rowOr(bits.size()), out(bits.size());
+    Plane<std::uint16_t> rowOr = Plane<std::uint16_t>::reserved(w, h);
+    Plane<std::uint16_t> out = Plane<std::uint16_t>::reserved(w, h);
     for (long y = 0; y < h; ++y) {
-        if (y % kPollRows == 0) poll();
+        if (y % kPollRows == 0) {
+            poll();
+            rowOr.growTo(std::min(h, y + kPollRows));
+        }
         const std::uint16_t* s = bits.data() + y * w;
-        std::uint16_t* d = rowOr.data() + y * w;
+        std::uint16_t* d = rowOr.row(y);
         for (long x = 0; x < w; ++x)
             d[x] = std::uint16_t(s[x] | (x > 0 ? s[x - 1] : 0) | (x + 1 < w ? s[x + 1] : 0));
     }
     for (long y = 0; y < h; ++y) {
-        if (y % kPollRows == 0) poll();
-        const std::uint16_t* a = rowOr.data() + std::max(y - 1, 0L) * w;
-        const std::uint16_t* b = rowOr.data() + y * w;
-        const std::uint16_t* c = rowOr.data() + std::min(y + 1, h - 1) * w;
-        std::uint16_t* d = out.data() + y * w;
+        if (y % kPollRows == 0) {
+            poll();
+            out.growTo(std::min(h, y + kPollRows));
+        }
+        const std::uint16_t* a = rowOr.row(std::max(y - 1, 0L));
+        const std::uint16_t* b = rowOr.row(y);
+        const std::uint16_t* c = rowOr.row(std::min(y + 1, h - 1));
+        std::uint16_t* d = out.row(y);
         for (long x = 0; x < w; ++x) d[x] = std::uint16_t(a[x] | b[x] | c[x]);
     }
-    return out;
+    return std::move(out.px);
 }
 
 // One row of responses of bin b from the spread bits m and their rotations by one and two
@@ -132,10 +139,15 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
     const float t2 = e->threshold * e->threshold;
 
     // Direction bits and unit directions of the strong, cared-for pels.
-    std::vector<std::uint16_t> bits(std::size_t(w * h), 0);
-    e->dir = Plane<std::int8_t>(2 * w, h, 0);
+    Plane<std::uint16_t> bitPlane = Plane<std::uint16_t>::reserved(w, h);
+    std::vector<std::uint16_t>& bits = bitPlane.px;
+    e->dir = Plane<std::int8_t>::reserved(2 * w, h);
     for (long y = 0; y < h; ++y) {
-        if (y % kPollRows == 0) poll();
+        if (y % kPollRows == 0) {
+            poll();
+            bitPlane.growTo(std::min(h, y + kPollRows));
+            e->dir.growTo(std::min(h, y + kPollRows));
+        }
         const std::int16_t* gx = g.gx.row(y);
         const std::int16_t* gy = g.gy.row(y);
         const std::uint8_t* mk = mask ? mask->row(y) : nullptr;

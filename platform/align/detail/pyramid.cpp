@@ -12,10 +12,15 @@ constexpr long kPollRows = 64;
 // Horizontal pass: out[y][i] = s[2i-1] + 3 s[2i] + 3 s[2i+1] + s[2i+2] (sum of weights 8).
 void halveRows(const GreyView& src, long outW, std::vector<std::uint16_t>& tmp,
                const std::function<void()>& poll) {
-    tmp.resize(std::size_t(outW * src.height));
+    // Grown a band at a time, so that its fresh pages are touched between polls.
+    tmp.clear();
+    tmp.reserve(std::size_t(outW * src.height));
     const long last = src.width - 1;
     for (long y = 0; y < src.height; ++y) {
-        if (y % kPollRows == 0) poll();
+        if (y % kPollRows == 0) {
+            poll();
+            tmp.resize(std::size_t(outW * std::min(src.height, y + kPollRows)));
+        }
         const std::uint8_t* s = src.row(y);
         std::uint16_t* t = tmp.data() + y * outW;
         // Interior pels read 2i - 1 .. 2i + 2 without clamping.
@@ -44,10 +49,13 @@ GreyPlane halve(const GreyView& src, const std::function<void()>& poll) {
     if (w <= 0 || h <= 0) return GreyPlane();
     std::vector<std::uint16_t> tmp;
     halveRows(src, w, tmp, poll);
-    GreyPlane out(w, h);
+    GreyPlane out = GreyPlane::reserved(w, h);
     const long last = src.height - 1;
     for (long j = 0; j < h; ++j) {
-        if (j % kPollRows == 0) poll();
+        if (j % kPollRows == 0) {
+            poll();
+            out.growTo(std::min(h, j + kPollRows));
+        }
         const long y = 2 * j;
         const std::uint16_t* r0 = tmp.data() + std::max(y - 1, 0L) * w;
         const std::uint16_t* r1 = tmp.data() + y * w;
@@ -63,9 +71,12 @@ GreyPlane halve(const GreyView& src, const std::function<void()>& poll) {
 std::vector<GreyPlane> buildPyramid(const GreyView& src, int numLevels,
                                     const std::function<void()>& poll) {
     std::vector<GreyPlane> levels;
-    GreyPlane base(src.width, src.height);
+    GreyPlane base = GreyPlane::reserved(src.width, src.height);
     for (long y = 0; y < src.height; ++y) {
-        if (y % (4 * kPollRows) == 0) poll();
+        if (y % kPollRows == 0) {
+            poll();
+            base.growTo(std::min(src.height, y + kPollRows));
+        }
         std::copy(src.row(y), src.row(y) + src.width, base.row(y));
     }
     levels.push_back(std::move(base));
@@ -79,21 +90,27 @@ std::vector<GreyPlane> buildPyramid(const GreyView& src, int numLevels,
 
 GreyPlane smooth121(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width, h = src.height;
-    GreyPlane out(w, h);
+    GreyPlane out = GreyPlane::reserved(w, h);
     if (w == 0 || h == 0) return out;
-    std::vector<std::uint16_t> tmp(std::size_t(w * h));
+    Plane<std::uint16_t> tmp = Plane<std::uint16_t>::reserved(w, h);
     for (long y = 0; y < h; ++y) {
-        if (y % kPollRows == 0) poll();
+        if (y % kPollRows == 0) {
+            poll();
+            tmp.growTo(std::min(h, y + kPollRows));
+        }
         const std::uint8_t* s = src.row(y);
-        std::uint16_t* t = tmp.data() + y * w;
+        std::uint16_t* t = tmp.row(y);
         for (long x = 0; x < w; ++x)
             t[x] = std::uint16_t(s[std::max(x - 1, 0L)] + 2 * s[x] + s[std::min(x + 1, w - 1)]);
     }
     for (long y = 0; y < h; ++y) {
-        if (y % kPollRows == 0) poll();
-        const std::uint16_t* a = tmp.data() + std::max(y - 1, 0L) * w;
-        const std::uint16_t* b = tmp.data() + y * w;
-        const std::uint16_t* c = tmp.data() + std::min(y + 1, h - 1) * w;
+        if (y % kPollRows == 0) {
+            poll();
+            out.growTo(std::min(h, y + kPollRows));
+        }
+        const std::uint16_t* a = tmp.row(std::max(y - 1, 0L));
+        const std::uint16_t* b = tmp.row(y);
+        const std::uint16_t* c = tmp.row(std::min(y + 1, h - 1));
         std::uint8_t* o = out.row(y);
         for (long x = 0; x < w; ++x) o[x] = std::uint8_t((a[x] + 2 * b[x] + c[x] + 8) >> 4);
     }
