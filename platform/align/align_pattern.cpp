@@ -24,6 +24,12 @@ xc_align::Mat2 toMat2(const xcMatrix<2>& m) {
     return xc_align::Mat2{m.a(), m.b(), m.c(), m.d()};
 }
 
+bool finite(const xcXform<2>& x) {
+    const xcMatrix<2>& m = x.matrix();
+    return std::isfinite(m.a()) && std::isfinite(m.b()) && std::isfinite(m.c()) &&
+           std::isfinite(m.d()) && std::isfinite(x.trans().x()) && std::isfinite(x.trans().y());
+}
+
 double toRadians(double degrees) {
     return degrees * std::numbers::pi / 180.0;
 }
@@ -48,6 +54,9 @@ void xcAlignPattern::train(const xcPelBuffer_const<unsigned char>& image, long d
     if (dofMask < 0 || (dofMask & ~3L) != 0)
         throw xc_AlignDefs::BadParams("dofMask may hold only the bits 1 (angle) and 2 (scale)");
     const xcPelRect w = image.window();
+    const xcXform<2> cfi = image.clientFromImageXform()->linearXform(xcVector<2>(0, 0));
+    if (!finite(cfi) || !(std::fabs(cfi.det()) > 0) || !std::isfinite(1.0 / cfi.det()))
+        throw xc_AlignDefs::BadParams("client transform is not finite and invertible");
     xc_align::TrainLimits limits;
     limits.automatic = autoGrain_;
     limits.maxLevel = int(std::floor(std::log2(double(grainCoarse_)) + 1e-9));
@@ -106,7 +115,6 @@ void xcAlignPattern::run_(const xcPelBuffer_const<unsigned char>& image,
         if (mask->width() != win.width() || mask->height() != win.height())
             throw xc_AlignDefs::BadParams("mask and run image differ in size");
     }
-    results.clear();
 
     // Zones in client terms; a freedom the run or the training leaves out is held at its
     // nominal value.
@@ -136,6 +144,12 @@ void xcAlignPattern::run_(const xcPelBuffer_const<unsigned char>& image,
     const xcXform<2> trainCfi = trainImage_.clientFromImageXform()->linearXform(xcVector<2>(0, 0));
     const xcXformHandle runCfiHandle = image.clientFromImageXform();
     const xcXform<2> runCfi = runCfiHandle->linearXform(win.center());
+    // A transform with an infinite or undefined entry would place every result nowhere.
+    if (!finite(trainCfi) || !finite(runCfi) || !(std::fabs(trainCfi.det()) > 0) ||
+        !(std::fabs(runCfi.det()) > 0) || !std::isfinite(1.0 / trainCfi.det()) ||
+        !std::isfinite(1.0 / runCfi.det()))
+        throw xc_AlignDefs::BadParams("client transform is not finite and invertible");
+    results.clear();
     xc_align::Frame frame;
     frame.H = toMat2(trainCfi.matrix());
     frame.G = toMat2(runCfi.matrix()).inverse();
@@ -176,7 +190,7 @@ void xcAlignPattern::run_(const xcPelBuffer_const<unsigned char>& image,
 
     try {
         const std::shared_ptr<const xc_align::RunImage> data =
-            xc_align::runImageFor(key, view, mask ? &maskView : nullptr);
+            xc_align::runImageFor(key, view, mask ? &maskView : nullptr, poll);
         xc_align::runSearch(model, *data, frame, s, publish, poll);
     } catch (const xcException&) {
         throw;

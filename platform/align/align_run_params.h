@@ -50,8 +50,8 @@ public:
     // rejected.
     double contrastThreshold() const { return contrastThreshold_; }
     void contrastThreshold(double v);
-    // Two results overlap when the intersection of their placed train-window bounding boxes
-    // over the smaller box's area exceeds this (0..1); the better one is kept.
+    // Two results overlap when the intersection of their placed train windows over the smaller
+    // window's area exceeds this (0..1); the better one is kept.
     double xyOverlap() const { return xyOverlap_; }
     void xyOverlap(double v);
     // The largest number of results reported (1 .. 10000).

@@ -142,139 +142,132 @@ std::vector<GridPose> buildGrid(const Model& m, const Frame& frame, const Zones&
     return grid;
 }
 
-std::vector<Candidate> coarseSearch(const Model& m, const RunImage& img, const Frame& frame,
-                                    const std::vector<GridPose>& grid, double minScore,
-                                    std::size_t maxCandidates, const std::function<void()>& poll) {
-    std::vector<Candidate> all;
-    for (int level = 0; level < img.numLevels() && level < int(m.levels.size()); ++level) {
-        std::vector<const GridPose*> poses;
-        for (const GridPose& gp : grid)
-            if (gp.level == level) poses.push_back(&gp);
-        if (poses.empty()) continue;
-        poll();
-        const std::shared_ptr<const EdgeLevel> edges = img.edges(level);
-        const ResponseMaps& R = edges->resp;
-        const ModelLevel& ml = m.levels[std::size_t(level)];
-        // The scan uses the widely spread subset of the features; peaks are then scored again
-        // with all of them.
-        const int nScan = int(ml.scan.size()), nf = int(ml.coarse.size());
-        std::vector<std::vector<Placed>> scan, placed;
-        scan.reserve(poses.size());
-        placed.reserve(poses.size());
-        for (const GridPose* gp : poses) {
-            scan.push_back(placeFeatures(ml.scan, R, frame, *gp));
-            placed.push_back(placeFeatures(ml.coarse, R, frame, *gp));
-        }
+namespace {
 
-        // Best response over all grid poses at every cell, row block by row block.
-        std::vector<std::uint8_t> best(std::size_t(R.cellsH * R.stride), 0);
-        std::vector<std::uint8_t> acc(std::size_t(kBlockRows * R.stride));
-        for (long j0 = 0; j0 < R.cellsH; j0 += kBlockRows) {
-            const long base = j0 * R.stride;
-            const long len = std::min(kBlockRows, R.cellsH - j0) * R.stride;
-            for (const std::vector<Placed>& feats : scan) {
-                poll();
-                std::fill(acc.begin(), acc.begin() + len, 0);
-                std::size_t i = 0;
-                for (; i + 4 <= feats.size(); i += 4)
-                    add4(acc.data(), feats[i].map + feats[i].offset + base,
-                         feats[i + 1].map + feats[i + 1].offset + base,
-                         feats[i + 2].map + feats[i + 2].offset + base,
-                         feats[i + 3].map + feats[i + 3].offset + base, len);
-                for (; i < feats.size(); ++i)
-                    add1(acc.data(), feats[i].map + feats[i].offset + base, len);
-                maxInto(best.data() + base, acc.data(), len);
-            }
-        }
+// The grid poses of one level with their features placed on its response maps: the widely
+// spread subset for the scan, all of them for scoring the peaks.
+struct LevelPoses {
+    std::vector<const GridPose*> poses;
+    std::vector<std::vector<Placed>> scan, all;
+};
 
-        // Local maxima over the 3 x 3 cells around, ties going to the first cell.
-        const int scanFull = 4 * nScan, full = 4 * nf;
-        const int scanThr = std::max(1, int(std::ceil(minScore * scanFull)));
-        const int thr = std::max(1, int(std::ceil(minScore * full)));
-        std::vector<Peak> peaks, fallback;
-        // Cells below the threshold matter only when no cell reaches it (second pass).
-        auto findPeaks = [&](int low, std::vector<Peak>& out) {
-            for (long j = 0; j < R.cellsH; ++j)
-                for (long i = 0; i < R.cellsW; ++i) {
-                    const long c = j * R.stride + i;
-                    const int v = best[std::size_t(c)];
-                    if (v < low) continue;
-                    bool isMax = true;
-                    for (long dj = -1; dj <= 1 && isMax; ++dj)
-                        for (long di = -1; di <= 1; ++di) {
-                            if ((di == 0 && dj == 0) || i + di < 0 || j + dj < 0 ||
-                                i + di >= R.cellsW || j + dj >= R.cellsH)
-                                continue;
-                            const long o = c + dj * R.stride + di;
-                            const int w = best[std::size_t(o)];
-                            if (w > v || (w == v && o < c)) {
-                                isMax = false;
-                                break;
-                            }
-                        }
-                    if (!isMax) continue;
-                    out.push_back(Peak{v, c});
-                }
-        };
-        findPeaks(scanThr, peaks);
-        auto byValue = [](const Peak& a, const Peak& b) {
-            return a.value != b.value ? a.value > b.value : a.cell < b.cell;
-        };
-        std::sort(peaks.begin(), peaks.end(), byValue);
-        if (peaks.empty()) {
-            findPeaks(1, fallback);
-            std::sort(fallback.begin(), fallback.end(), byValue);
-            fallback.resize(std::min<std::size_t>(fallback.size(), 3));
-            peaks = fallback;
-        }
-        peaks.resize(std::min(peaks.size(), 2 * maxCandidates));
+LevelPoses placeLevel(const ModelLevel& ml, const ResponseMaps& r, const Frame& frame,
+                      const std::vector<GridPose>& grid, int level) {
+    LevelPoses lp;
+    for (const GridPose& gp : grid)
+        if (gp.level == level) lp.poses.push_back(&gp);
+    for (const GridPose* gp : lp.poses) {
+        lp.scan.push_back(placeFeatures(ml.scan, r, frame, *gp));
+        lp.all.push_back(placeFeatures(ml.coarse, r, frame, *gp));
+    }
+    return lp;
+}
 
-        // Which grid pose wins at each peak with all features, and a runner-up at a clearly
-        // different angle.
-        const double f = double(1L << level);
-        for (const Peak& pk : peaks) {
-            int bestT = -1, bestV = -1;
-            std::vector<int> scores(placed.size());
-            for (std::size_t t = 0; t < placed.size(); ++t) {
-                int v = 0;
-                for (const Placed& p : placed[t]) v += p.map[p.offset + pk.cell];
-                scores[t] = v;
-                if (v > bestV) {
-                    bestV = v;
-                    bestT = int(t);
-                }
-            }
-            const long ci = pk.cell % R.stride, cj = pk.cell / R.stride;
-            auto push = [&](int t, int v) {
-                Candidate c;
-                c.grid = *poses[std::size_t(t)];
-                c.h.x = (double(kCell * ci) + 0.5) * f;
-                c.h.y = (double(kCell * cj) + 0.5) * f;
-                c.h.theta = c.grid.theta;
-                c.h.scale = c.grid.scale;
-                c.score = double(v) / double(full);
-                all.push_back(c);
-            };
-            push(bestT, bestV);
-            int altT = -1, altV = -1;
-            for (std::size_t t = 0; t < placed.size(); ++t)
-                if (scores[t] > altV &&
-                    std::fabs(wrapAngle(poses[t]->theta - poses[std::size_t(bestT)]->theta)) >
-                        kDistinctAngle) {
-                    altV = scores[t];
-                    altT = int(t);
-                }
-            if (altT >= 0 && altV >= kAltShare * bestV && altV >= thr) push(altT, altV);
+// Stage 1: the best scan response over all grid poses at every cell, row block by row block.
+std::vector<std::uint8_t> bestResponses(const ResponseMaps& r, const LevelPoses& lp,
+                                        const std::function<void()>& poll) {
+    std::vector<std::uint8_t> best(std::size_t(r.cellsH * r.stride), 0);
+    std::vector<std::uint8_t> acc(std::size_t(kBlockRows * r.stride));
+    for (long j0 = 0; j0 < r.cellsH; j0 += kBlockRows) {
+        const long base = j0 * r.stride;
+        const long len = std::min(kBlockRows, r.cellsH - j0) * r.stride;
+        for (const std::vector<Placed>& feats : lp.scan) {
+            poll();
+            std::fill(acc.begin(), acc.begin() + len, 0);
+            std::size_t i = 0;
+            for (; i + 4 <= feats.size(); i += 4)
+                add4(acc.data(), feats[i].map + feats[i].offset + base,
+                     feats[i + 1].map + feats[i + 1].offset + base,
+                     feats[i + 2].map + feats[i + 2].offset + base,
+                     feats[i + 3].map + feats[i + 3].offset + base, len);
+            for (; i < feats.size(); ++i)
+                add1(acc.data(), feats[i].map + feats[i].offset + base, len);
+            maxInto(best.data() + base, acc.data(), len);
         }
     }
+    return best;
+}
 
-    // Across levels: best first, at most two hypotheses (of clearly different angles) per place.
+// Stage 2: the local maxima of the best responses over the 3 x 3 cells around (ties going to
+// the first cell) reaching `low`, best first.
+std::vector<Peak> findPeaks(const ResponseMaps& r, const std::vector<std::uint8_t>& best, int low) {
+    std::vector<Peak> out;
+    for (long j = 0; j < r.cellsH; ++j)
+        for (long i = 0; i < r.cellsW; ++i) {
+            const long c = j * r.stride + i;
+            const int v = best[std::size_t(c)];
+            if (v < low) continue;
+            bool isMax = true;
+            for (long dj = -1; dj <= 1 && isMax; ++dj)
+                for (long di = -1; di <= 1; ++di) {
+                    if ((di == 0 && dj == 0) || i + di < 0 || j + dj < 0 || i + di >= r.cellsW ||
+                        j + dj >= r.cellsH)
+                        continue;
+                    const long o = c + dj * r.stride + di;
+                    const int w = best[std::size_t(o)];
+                    if (w > v || (w == v && o < c)) {
+                        isMax = false;
+                        break;
+                    }
+                }
+            if (isMax) out.push_back(Peak{v, c});
+        }
+    std::sort(out.begin(), out.end(), [](const Peak& a, const Peak& b) {
+        return a.value != b.value ? a.value > b.value : a.cell < b.cell;
+    });
+    return out;
+}
+
+// Stage 3: at each peak, the grid pose that wins with all features, and a runner-up at a
+// clearly different angle when it scores nearly as well.
+void hypothesesAtPeaks(const ResponseMaps& r, const LevelPoses& lp, const std::vector<Peak>& peaks,
+                       int level, int full, int thr, std::vector<Candidate>& out) {
+    const double f = double(1L << level);
+    std::vector<int> scores(lp.all.size());
+    for (const Peak& pk : peaks) {
+        int bestT = -1, bestV = -1;
+        for (std::size_t t = 0; t < lp.all.size(); ++t) {
+            int v = 0;
+            for (const Placed& p : lp.all[t]) v += p.map[p.offset + pk.cell];
+            scores[t] = v;
+            if (v > bestV) {
+                bestV = v;
+                bestT = int(t);
+            }
+        }
+        const long ci = pk.cell % r.stride, cj = pk.cell / r.stride;
+        auto push = [&](int t, int v) {
+            Candidate c;
+            c.grid = *lp.poses[std::size_t(t)];
+            c.h.x = (double(kCell * ci) + 0.5) * f;
+            c.h.y = (double(kCell * cj) + 0.5) * f;
+            c.h.theta = c.grid.theta;
+            c.h.scale = c.grid.scale;
+            c.score = double(v) / double(full);
+            out.push_back(c);
+        };
+        push(bestT, bestV);
+        int altT = -1, altV = -1;
+        for (std::size_t t = 0; t < lp.all.size(); ++t)
+            if (scores[t] > altV &&
+                std::fabs(wrapAngle(lp.poses[t]->theta - lp.poses[std::size_t(bestT)]->theta)) >
+                    kDistinctAngle) {
+                altV = scores[t];
+                altT = int(t);
+            }
+        if (altT >= 0 && altV >= kAltShare * bestV && altV >= thr) push(altT, altV);
+    }
+}
+
+// Stage 4: across levels, best first, at most two hypotheses (of clearly different angles) per
+// place and at most maxCandidates in all.
+std::vector<Candidate> keepDistinct(std::vector<Candidate> all, const Model& m, double pelScale,
+                                    std::size_t maxCandidates) {
     std::stable_sort(all.begin(), all.end(),
                      [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
-    const double pf = frame.pelScale();
     std::vector<Candidate> kept;
     for (const Candidate& c : all) {
-        const double near = 0.3 * double(std::min(m.width, m.height)) * c.h.scale * pf;
+        const double near = 0.3 * double(std::min(m.width, m.height)) * c.h.scale * pelScale;
         int sameSpot = 0;
         bool duplicate = false;
         for (const Candidate& k : kept)
@@ -287,6 +280,39 @@ std::vector<Candidate> coarseSearch(const Model& m, const RunImage& img, const F
         if (kept.size() >= maxCandidates) break;
     }
     return kept;
+}
+
+} // namespace
+
+std::vector<Candidate> coarseSearch(const Model& m, const RunImage& img, const Frame& frame,
+                                    const std::vector<GridPose>& grid, double minScore,
+                                    std::size_t maxCandidates, const std::function<void()>& poll) {
+    std::vector<Candidate> all;
+    for (int level = 0; level < img.numLevels() && level < int(m.levels.size()); ++level) {
+        if (std::none_of(grid.begin(), grid.end(),
+                         [&](const GridPose& gp) { return gp.level == level; }))
+            continue;
+        poll();
+        const std::shared_ptr<const EdgeLevel> edges = img.edges(level, poll);
+        const ResponseMaps& r = edges->resp;
+        const ModelLevel& ml = m.levels[std::size_t(level)];
+        const LevelPoses lp = placeLevel(ml, r, frame, grid, level);
+        const std::vector<std::uint8_t> best = bestResponses(r, lp, poll);
+        poll();
+        const int full = 4 * int(ml.coarse.size());
+        const int scanThr = std::max(1, int(std::ceil(minScore * 4 * int(ml.scan.size()))));
+        std::vector<Peak> peaks = findPeaks(r, best, scanThr);
+        // Cells below the threshold matter only when no cell reaches it: the best few then.
+        if (peaks.empty()) {
+            peaks = findPeaks(r, best, 1);
+            peaks.resize(std::min<std::size_t>(peaks.size(), 3));
+        }
+        peaks.resize(std::min(peaks.size(), 2 * maxCandidates));
+        poll();
+        hypothesesAtPeaks(r, lp, peaks, level, full, std::max(1, int(std::ceil(minScore * full))),
+                          all);
+    }
+    return keepDistinct(std::move(all), m, frame.pelScale(), maxCandidates);
 }
 
 } // namespace xc_align

@@ -7,11 +7,21 @@
 
 namespace xc_align {
 
-Gradient sobel(const GreyView& src) {
+namespace {
+// Rows (or, for flat loops, pels / 2048) handled between two polls of the caller's time limit.
+constexpr long kPollRows = 32;
+} // namespace
+
+Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width, h = src.height;
-    Gradient g{Plane<std::int16_t>(w, h), Plane<std::int16_t>(w, h)};
+    Gradient g{Plane<std::int16_t>::reserved(w, h), Plane<std::int16_t>::reserved(w, h)};
     if (w == 0 || h == 0) return g;
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) {
+            poll();
+            g.gx.growTo(std::min(h, y + kPollRows));
+            g.gy.growTo(std::min(h, y + kPollRows));
+        }
         const std::uint8_t* a = src.row(std::max(y - 1, 0L));
         const std::uint8_t* b = src.row(y);
         const std::uint8_t* c = src.row(std::min(y + 1, h - 1));
@@ -54,13 +64,15 @@ int directionBinOfAngle(double radians) {
     return std::clamp(b, 0, kBins - 1);
 }
 
-float noiseThreshold(const Gradient& g, float minimum, float maximum) {
+float noiseThreshold(const Gradient& g, float minimum, float maximum,
+                     const std::function<void()>& poll) {
     // A histogram of magnitudes in steps of 2 up to 2048 finds the percentile in one pass.
     constexpr int kSlots = 1024;
     std::vector<long> histo(kSlots, 0);
     const std::size_t n = g.gx.px.size();
     if (n == 0) return minimum;
     for (std::size_t i = 0; i < n; ++i) {
+        if (i % (kPollRows * 2048) == 0) poll();
         const float m = std::sqrt(float(g.gx.px[i]) * g.gx.px[i] + float(g.gy.px[i]) * g.gy.px[i]);
         ++histo[std::min(int(m * 0.5f), kSlots - 1)];
     }

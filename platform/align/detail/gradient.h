@@ -4,6 +4,7 @@
 #include "align/detail/raw_image.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace xc_align {
 
@@ -17,7 +18,9 @@ struct Gradient {
     Plane<std::int16_t> gx;
     Plane<std::int16_t> gy;
 };
-Gradient sobel(const GreyView& src);
+// poll() is called after every band of rows.
+Gradient sobel(
+    const GreyView& src, const std::function<void()>& poll = [] {});
 
 // The sector of a gradient (0 .. kBins - 1); meaningless for a zero gradient.
 int directionBin(int gx, int gy);
@@ -27,6 +30,7 @@ int directionBinOfAngle(double radians);
 // A magnitude below which gradients are treated as noise: four times the 25th percentile of
 // the Sobel magnitudes (about three noise standard deviations on an image that is mostly
 // background), kept between minimum and maximum.
-float noiseThreshold(const Gradient& g, float minimum, float maximum);
+float noiseThreshold(
+    const Gradient& g, float minimum, float maximum, const std::function<void()>& poll = [] {});
 
 } // namespace xc_align

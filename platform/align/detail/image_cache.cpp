@@ -61,7 +61,8 @@ std::uint64_t hashPels(const GreyView& view) {
 }
 
 std::shared_ptr<const RunImage> runImageFor(const ImageKey& key, const GreyView& image,
-                                            const GreyView* mask) {
+                                            const GreyView* mask,
+                                            const std::function<void()>& poll) {
     // An entry found by key is compared pel for pel before it is used (outside the lock: the
     // data are immutable); one that differs is a hash collision and is replaced below.
     std::shared_ptr<const RunImage> hit;
@@ -77,7 +78,7 @@ std::shared_ptr<const RunImage> runImageFor(const ImageKey& key, const GreyView&
     if (hit && hit->builtFrom(image, mask)) return hit;
     // Built outside the lock so that other threads' searches are not held up; if another
     // thread stored the same image meanwhile, its entry is used.
-    auto data = std::make_shared<const RunImage>(image, mask);
+    auto data = std::make_shared<const RunImage>(image, mask, poll);
     std::lock_guard<std::mutex> lock(gMutex);
     for (auto it = gEntries.begin(); it != gEntries.end(); ++it)
         if (it->key == key) {

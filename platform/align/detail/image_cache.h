@@ -30,8 +30,10 @@ struct ImageKey {
 // The derived data of the image, from the cache when an entry with an equal key exists,
 // else built and stored (the least recently used of kCacheEntries entries is dropped).
 // Entries are immutable once published, so callers on other threads may keep using them.
+// poll() is called while new data are built.
 std::shared_ptr<const RunImage> runImageFor(const ImageKey& key, const GreyView& image,
-                                            const GreyView* mask);
+                                            const GreyView* mask,
+                                            const std::function<void()>& poll);
 
 constexpr std::size_t kCacheEntries = 4;
 

@@ -16,27 +16,76 @@ namespace {
 constexpr float kMinEdge = 16.0f;
 constexpr float kMaxEdge = 200.0f;
 
+// Rows of a level handled between two polls of the caller's time limit: about half a
+// millisecond of work on a 2048-pel row.
+constexpr long kPollRows = 32;
+
+// Response map memory of the edge data dropped from the cache, kept for the next image: fresh
+// pages cost a page fault each, which on some virtual machines is dearer than the work done on
+// them.
+class BufferPool {
+public:
+    std::vector<std::uint8_t> take(std::size_t size) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::size_t best = free_.size();
+        for (std::size_t i = 0; i < free_.size(); ++i)
+            if (free_[i].capacity() >= size &&
+                (best == free_.size() || free_[i].capacity() < free_[best].capacity()))
+                best = i;
+        if (best == free_.size()) return {};
+        std::vector<std::uint8_t> v = std::move(free_[best]);
+        free_.erase(free_.begin() + long(best));
+        return v;
+    }
+    void give(std::vector<std::uint8_t>&& v) {
+        if (v.capacity() == 0) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.size() >= kMaxFree) free_.erase(free_.begin());
+        free_.push_back(std::move(v));
+    }
+
+private:
+    static constexpr std::size_t kMaxFree = 6;
+    std::mutex mutex_;
+    std::vector<std::vector<std::uint8_t>> free_;
+};
+
+BufferPool& pool() {
+    static BufferPool* p = new BufferPool; // never destroyed: edge data may outlive statics
+    return *p;
+}
+
 std::uint16_t rotl16(std::uint16_t m, int k) {
     return std::uint16_t((m << k) | (m >> (16 - k)));
 }
 
 // ORs each pel's bits over its 3 x 3 neighbourhood (separable: rows, then columns).
-std::vector<std::uint16_t> spread3x3(const std::vector<std::uint16_t>& bits, long w, long h) {
-    std::vector<std::uint16_t> rowOr(bits.size()), out(bits.size());
+std::vector<std::uint16_t> spread3x3(const std::vector<std::uint16_t>& bits, long w, long h,
+                                     const std::function<void()>& poll) {
+    Plane<std::uint16_t> rowOr = Plane<std::uint16_t>::reserved(w, h);
+    Plane<std::uint16_t> out = Plane<std::uint16_t>::reserved(w, h);
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) {
+            poll();
+            rowOr.growTo(std::min(h, y + kPollRows));
+        }
         const std::uint16_t* s = bits.data() + y * w;
-        std::uint16_t* d = rowOr.data() + y * w;
+        std::uint16_t* d = rowOr.row(y);
         for (long x = 0; x < w; ++x)
             d[x] = std::uint16_t(s[x] | (x > 0 ? s[x - 1] : 0) | (x + 1 < w ? s[x + 1] : 0));
     }
     for (long y = 0; y < h; ++y) {
-        const std::uint16_t* a = rowOr.data() + std::max(y - 1, 0L) * w;
-        const std::uint16_t* b = rowOr.data() + y * w;
-        const std::uint16_t* c = rowOr.data() + std::min(y + 1, h - 1) * w;
-        std::uint16_t* d = out.data() + y * w;
+        if (y % kPollRows == 0) {
+            poll();
+            out.growTo(std::min(h, y + kPollRows));
+        }
+        const std::uint16_t* a = rowOr.row(std::max(y - 1, 0L));
+        const std::uint16_t* b = rowOr.row(y);
+        const std::uint16_t* c = rowOr.row(std::min(y + 1, h - 1));
+        std::uint16_t* d = out.row(y);
         for (long x = 0; x < w; ++x) d[x] = std::uint16_t(a[x] | b[x] | c[x]);
     }
-    return out;
+    return std::move(out.px);
 }
 
 // One row of responses of bin b from the spread bits m and their rotations by one and two
@@ -62,19 +111,43 @@ XC_ALIGN_HOT void deinterleave(const std::uint8_t* src, long n, std::uint8_t* ev
     if (n & 1) even[half] = src[n - 1];
 }
 
+// Sets v to `size` zeros, polling between chunks: the response maps of a 2048-pel image take
+// 36 MB, and zeroing fresh pages in one go cost 50-70 ms without a poll.
+void zeroFill(std::vector<std::uint8_t>& v, std::size_t size, const std::function<void()>& poll) {
+    constexpr std::size_t kChunk = std::size_t(1) << 20;
+    v.clear();
+    v.reserve(size);
+    for (std::size_t at = 0; at < size; at += kChunk) {
+        poll();
+        v.resize(std::min(size, at + kChunk));
+    }
+}
+
 } // namespace
 
-std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const GreyPlane* mask) {
+EdgeLevel::~EdgeLevel() {
+    pool().give(std::move(resp.data));
+}
+
+std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const GreyPlane* mask,
+                                                const std::function<void()>& poll) {
     auto e = std::make_shared<EdgeLevel>();
     const long w = grey.width, h = grey.height;
-    const Gradient g = sobel(grey.view());
-    e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge);
+    poll();
+    const Gradient g = sobel(grey.view(), poll);
+    e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge, poll);
     const float t2 = e->threshold * e->threshold;
 
     // Direction bits and unit directions of the strong, cared-for pels.
-    std::vector<std::uint16_t> bits(std::size_t(w * h), 0);
-    e->dir = Plane<std::int8_t>(2 * w, h, 0);
+    Plane<std::uint16_t> bitPlane = Plane<std::uint16_t>::reserved(w, h);
+    std::vector<std::uint16_t>& bits = bitPlane.px;
+    e->dir = Plane<std::int8_t>::reserved(2 * w, h);
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) {
+            poll();
+            bitPlane.growTo(std::min(h, y + kPollRows));
+            e->dir.growTo(std::min(h, y + kPollRows));
+        }
         const std::int16_t* gx = g.gx.row(y);
         const std::int16_t* gy = g.gy.row(y);
         const std::uint8_t* mk = mask ? mask->row(y) : nullptr;
@@ -89,25 +162,28 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
         }
     }
 
-    const std::vector<std::uint16_t> m = spread3x3(bits, w, h);
-    std::vector<std::uint16_t> m1(m.size()), m2(m.size());
-    for (std::size_t i = 0; i < m.size(); ++i) {
-        m1[i] = std::uint16_t(rotl16(m[i], 1) | rotl16(m[i], 15));
-        m2[i] = std::uint16_t(rotl16(m[i], 2) | rotl16(m[i], 14));
-    }
+    poll();
+    const std::vector<std::uint16_t> m = spread3x3(bits, w, h, poll);
+    std::vector<std::uint16_t> m1(static_cast<std::size_t>(w)), m2(static_cast<std::size_t>(w));
 
     ResponseMaps& r = e->resp;
     r.cellsW = (w + kCell - 1) / kCell;
     r.cellsH = (h + kCell - 1) / kCell;
     r.stride = r.cellsW + 2 * kPadCells;
     r.rows = r.cellsH + 2 * kPadCells;
-    r.data.assign(std::size_t(kBins * kCell * kCell) * r.mapSize(), 0);
+    r.data = pool().take(std::size_t(kBins * kCell * kCell) * r.mapSize());
+    zeroFill(r.data, std::size_t(kBins * kCell * kCell) * r.mapSize(), poll);
     std::vector<std::uint8_t> row(std::size_t(w), 0);
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) poll();
         const long py = y % kCell, cy = y / kCell + kPadCells;
-        const std::size_t o = std::size_t(y * w);
+        const std::uint16_t* my = m.data() + std::size_t(y * w);
+        for (long x = 0; x < w; ++x) {
+            m1[std::size_t(x)] = std::uint16_t(rotl16(my[x], 1) | rotl16(my[x], 15));
+            m2[std::size_t(x)] = std::uint16_t(rotl16(my[x], 2) | rotl16(my[x], 14));
+        }
         for (int b = 0; b < kBins; ++b) {
-            responseRow(m.data() + o, m1.data() + o, m2.data() + o, b, w, row.data());
+            responseRow(my, m1.data(), m2.data(), b, w, row.data());
             std::uint8_t* even = r.map(b, int(py), 0) + cy * r.stride + kPadCells;
             std::uint8_t* odd = r.map(b, int(py), 1) + cy * r.stride + kPadCells;
             deinterleave(row.data(), w, even, odd);
@@ -116,8 +192,8 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
     return e;
 }
 
-RunImage::RunImage(const GreyView& image, const GreyView* mask) {
-    grey_ = buildPyramid(image, kMaxLevels);
+RunImage::RunImage(const GreyView& image, const GreyView* mask, const std::function<void()>& poll) {
+    grey_ = buildPyramid(image, kMaxLevels, poll);
     if (mask) {
         GreyPlane m0(mask->width, mask->height);
         for (long y = 0; y < mask->height; ++y) {
@@ -126,7 +202,10 @@ RunImage::RunImage(const GreyView& image, const GreyView* mask) {
             for (long x = 0; x < mask->width; ++x) d[x] = s[x] >= 128 ? 255 : 0;
         }
         mask_.push_back(std::move(m0));
-        while (mask_.size() < grey_.size()) mask_.push_back(halveMask(mask_.back().view()));
+        while (mask_.size() < grey_.size()) {
+            poll();
+            mask_.push_back(halveMask(mask_.back().view()));
+        }
     }
     edges_.resize(grey_.size());
 }
@@ -149,16 +228,18 @@ bool RunImage::builtFrom(const GreyView& image, const GreyView* mask) const {
     return true;
 }
 
-const GreyPlane* RunImage::smooth0() const {
+const GreyPlane* RunImage::smooth0(const std::function<void()>& poll) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!smooth0_) smooth0_ = std::make_shared<const GreyPlane>(smooth121(grey_.front().view()));
+    if (!smooth0_)
+        smooth0_ = std::make_shared<const GreyPlane>(smooth121(grey_.front().view(), poll));
     return smooth0_.get();
 }
 
-std::shared_ptr<const EdgeLevel> RunImage::edges(int level) const {
+std::shared_ptr<const EdgeLevel> RunImage::edges(int level,
+                                                 const std::function<void()>& poll) const {
     std::lock_guard<std::mutex> lock(mutex_);
     auto& slot = edges_[std::size_t(level)];
-    if (!slot) slot = buildEdgeLevel(grey(level), mask(level));
+    if (!slot) slot = buildEdgeLevel(grey(level), mask(level), poll);
     return slot;
 }
 

@@ -6,6 +6,7 @@
 #include "align/detail/raw_image.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -44,6 +45,12 @@ struct ResponseMaps {
 // Per level: the noise threshold, the unit gradient direction of every strong pel (x, y times
 // 127; 0, 0 for weak or masked pels) and the response maps.
 struct EdgeLevel {
+    EdgeLevel() = default;
+    EdgeLevel(const EdgeLevel&) = delete;
+    EdgeLevel& operator=(const EdgeLevel&) = delete;
+    // Hands the response maps' memory to the next image's edge data.
+    ~EdgeLevel();
+
     float threshold = 0;
     Plane<std::int8_t> dir; // 2 values per pel: width is twice the level's
     ResponseMaps resp;
@@ -62,7 +69,8 @@ struct FitLevel {
 class RunImage {
 public:
     // mask may be null; when given it has the image's size and pels below 128 are ignored.
-    RunImage(const GreyView& image, const GreyView* mask);
+    // poll() is called after every band of rows of the pyramid.
+    RunImage(const GreyView& image, const GreyView* mask, const std::function<void()>& poll);
 
     int numLevels() const { return int(grey_.size()); }
     const GreyPlane& grey(int level) const { return grey_[std::size_t(level)]; }
@@ -70,7 +78,8 @@ public:
     const GreyPlane* mask(int level) const {
         return mask_.empty() ? nullptr : &mask_[std::size_t(level)];
     }
-    std::shared_ptr<const EdgeLevel> edges(int level) const;
+    // poll() is called after every band of rows while the level is built.
+    std::shared_ptr<const EdgeLevel> edges(int level, const std::function<void()>& poll) const;
     // Whether these data were built from exactly these pels (and mask, read as cared for from
     // 128 up): the cache's content hash could in principle collide, this comparison cannot.
     bool builtFrom(const GreyView& image, const GreyView* mask) const;
@@ -81,6 +90,8 @@ public:
         const GreyPlane& g = grey(level);
         return FitLevel{&g, mask(level), g.width, g.height};
     }
+    // Builds the smoothed full-resolution plane fit(0) reads, polling between bands of rows.
+    void prepareFit(const std::function<void()>& poll) const { smooth0(poll); }
     FitLevel fit(int level) const {
         const GreyPlane& g = level == 0 ? *smooth0() : grey(level);
         return FitLevel{&g, mask(level), g.width, g.height};
@@ -92,10 +103,12 @@ private:
     mutable std::mutex mutex_;
     mutable std::vector<std::shared_ptr<const EdgeLevel>> edges_;
     mutable std::shared_ptr<const GreyPlane> smooth0_;
-    const GreyPlane* smooth0() const;
+    const GreyPlane* smooth0(const std::function<void()>& poll = [] {}) const;
 };
 
-// Builds the edge data of one level (exposed for tests).
-std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const GreyPlane* mask);
+// Builds the edge data of one level (exposed for tests), calling poll() after every band of
+// rows.
+std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const GreyPlane* mask,
+                                                const std::function<void()>& poll);
 
 } // namespace xc_align

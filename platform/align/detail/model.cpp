@@ -154,7 +154,7 @@ Model trainModel(const GreyView& window, double windowX, double windowY,
     // Replicated borders around the window keep the gradients of its edge pels meaningful.
     const long pad = 2L << maxLevel;
     const GreyPlane padded = padReplicate(window, pad);
-    const std::vector<GreyPlane> pyr = buildPyramid(padded.view(), maxLevel + 1);
+    const std::vector<GreyPlane> pyr = buildPyramid(padded.view(), maxLevel + 1, [] {});
 
     Model m;
     m.width = W;

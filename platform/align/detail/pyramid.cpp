@@ -6,11 +6,21 @@ namespace xc_align {
 
 namespace {
 
+// Source rows handled between two polls of the caller's time limit.
+constexpr long kPollRows = 64;
+
 // Horizontal pass: out[y][i] = s[2i-1] + 3 s[2i] + 3 s[2i+1] + s[2i+2] (sum of weights 8).
-void halveRows(const GreyView& src, long outW, std::vector<std::uint16_t>& tmp) {
-    tmp.resize(std::size_t(outW * src.height));
+void halveRows(const GreyView& src, long outW, std::vector<std::uint16_t>& tmp,
+               const std::function<void()>& poll) {
+    // Grown a band at a time, so that its fresh pages are touched between polls.
+    tmp.clear();
+    tmp.reserve(std::size_t(outW * src.height));
     const long last = src.width - 1;
     for (long y = 0; y < src.height; ++y) {
+        if (y % kPollRows == 0) {
+            poll();
+            tmp.resize(std::size_t(outW * std::min(src.height, y + kPollRows)));
+        }
         const std::uint8_t* s = src.row(y);
         std::uint16_t* t = tmp.data() + y * outW;
         // Interior pels read 2i - 1 .. 2i + 2 without clamping.
@@ -34,14 +44,18 @@ void halveRows(const GreyView& src, long outW, std::vector<std::uint16_t>& tmp) 
 
 } // namespace
 
-GreyPlane halve(const GreyView& src) {
+GreyPlane halve(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width / 2, h = src.height / 2;
     if (w <= 0 || h <= 0) return GreyPlane();
     std::vector<std::uint16_t> tmp;
-    halveRows(src, w, tmp);
-    GreyPlane out(w, h);
+    halveRows(src, w, tmp, poll);
+    GreyPlane out = GreyPlane::reserved(w, h);
     const long last = src.height - 1;
     for (long j = 0; j < h; ++j) {
+        if (j % kPollRows == 0) {
+            poll();
+            out.growTo(std::min(h, j + kPollRows));
+        }
         const long y = 2 * j;
         const std::uint16_t* r0 = tmp.data() + std::max(y - 1, 0L) * w;
         const std::uint16_t* r1 = tmp.data() + y * w;
@@ -54,35 +68,49 @@ GreyPlane halve(const GreyView& src) {
     return out;
 }
 
-std::vector<GreyPlane> buildPyramid(const GreyView& src, int numLevels) {
+std::vector<GreyPlane> buildPyramid(const GreyView& src, int numLevels,
+                                    const std::function<void()>& poll) {
     std::vector<GreyPlane> levels;
-    GreyPlane base(src.width, src.height);
-    for (long y = 0; y < src.height; ++y)
+    GreyPlane base = GreyPlane::reserved(src.width, src.height);
+    for (long y = 0; y < src.height; ++y) {
+        if (y % kPollRows == 0) {
+            poll();
+            base.growTo(std::min(src.height, y + kPollRows));
+        }
         std::copy(src.row(y), src.row(y) + src.width, base.row(y));
+    }
     levels.push_back(std::move(base));
     while (int(levels.size()) < numLevels) {
-        GreyPlane next = halve(levels.back().view());
+        GreyPlane next = halve(levels.back().view(), poll);
         if (next.px.empty()) break;
         levels.push_back(std::move(next));
     }
     return levels;
 }
 
-GreyPlane smooth121(const GreyView& src) {
+GreyPlane smooth121(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width, h = src.height;
-    GreyPlane out(w, h);
+    GreyPlane out = GreyPlane::reserved(w, h);
     if (w == 0 || h == 0) return out;
-    std::vector<std::uint16_t> tmp(std::size_t(w * h));
+    Plane<std::uint16_t> tmp = Plane<std::uint16_t>::reserved(w, h);
     for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) {
+            poll();
+            tmp.growTo(std::min(h, y + kPollRows));
+        }
         const std::uint8_t* s = src.row(y);
-        std::uint16_t* t = tmp.data() + y * w;
+        std::uint16_t* t = tmp.row(y);
         for (long x = 0; x < w; ++x)
             t[x] = std::uint16_t(s[std::max(x - 1, 0L)] + 2 * s[x] + s[std::min(x + 1, w - 1)]);
     }
     for (long y = 0; y < h; ++y) {
-        const std::uint16_t* a = tmp.data() + std::max(y - 1, 0L) * w;
-        const std::uint16_t* b = tmp.data() + y * w;
-        const std::uint16_t* c = tmp.data() + std::min(y + 1, h - 1) * w;
+        if (y % kPollRows == 0) {
+            poll();
+            out.growTo(std::min(h, y + kPollRows));
+        }
+        const std::uint16_t* a = tmp.row(std::max(y - 1, 0L));
+        const std::uint16_t* b = tmp.row(y);
+        const std::uint16_t* c = tmp.row(std::min(y + 1, h - 1));
         std::uint8_t* o = out.row(y);
         for (long x = 0; x < w; ++x) o[x] = std::uint8_t((a[x] + 2 * b[x] + c[x] + 8) >> 4);
     }

@@ -3,6 +3,7 @@
 
 #include "align/detail/raw_image.h"
 
+#include <functional>
 #include <vector>
 
 namespace xc_align {
@@ -11,10 +12,13 @@ namespace xc_align {
 // between levels: a point at x on level k + 1 lies at 2x on level k. Borders are replicated.
 // The result is floor(w / 2) x floor(h / 2); a source narrower or lower than 2 gives an empty
 // plane.
-GreyPlane halve(const GreyView& src);
+GreyPlane halve(
+    const GreyView& src, const std::function<void()>& poll = [] {});
 
 // Levels 0 .. numLevels - 1, level 0 a copy of src; stops early when a level would be empty.
-std::vector<GreyPlane> buildPyramid(const GreyView& src, int numLevels);
+// poll() is called after every band of rows (the caller's time limit).
+std::vector<GreyPlane> buildPyramid(const GreyView& src, int numLevels,
+                                    const std::function<void()>& poll);
 
 // A mask level: a pel is cared for (255) when the [1 3 3 1] / 8 average of the level below
 // is at least 128, else 0.
@@ -22,6 +26,7 @@ GreyPlane halveMask(const GreyView& src);
 
 // The [1 2 1] / 4 filter along both axes (about a Gaussian of 0.7 pel), borders replicated,
 // rounded to 8 bits.
-GreyPlane smooth121(const GreyView& src);
+GreyPlane smooth121(
+    const GreyView& src, const std::function<void()>& poll = [] {});
 
 } // namespace xc_align

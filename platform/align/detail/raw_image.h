@@ -26,6 +26,18 @@ struct Plane {
 
     Plane() = default;
     Plane(long w, long h, T fill = T()) : width(w), height(h), px(std::size_t(w * h), fill) {}
+    // A plane whose rows become valid (zeroed) as growTo() reaches them: built row by row between
+    // polls, its fresh pages are then touched a band at a time rather than all before the first.
+    static Plane reserved(long w, long h) {
+        Plane p;
+        p.width = w;
+        p.height = h;
+        p.px.reserve(std::size_t(w * h));
+        return p;
+    }
+    void growTo(long rows) {
+        if (px.size() < std::size_t(rows * width)) px.resize(std::size_t(rows * width));
+    }
 
     T* row(long y) { return px.data() + y * width; }
     const T* row(long y) const { return px.data() + y * width; }

@@ -520,4 +520,55 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
     return ev;
 }
 
+double grainScore(const Model& m, const FitLevel& img, int level, const Frame& frame,
+                  const Hypothesis& h, double gain) {
+    const ModelLevel& ml = m.levels[std::size_t(level)];
+    const double f = std::ldexp(1.0, -level);
+    const Mat2 A = frame.A(h.theta, h.scale);
+    const double ax = h.x * f, ay = h.y * f;
+    const double W = double(img.width), H = double(img.height);
+    double n = 0, sT = 0, sI = 0, sTT = 0, sII = 0, sTI = 0;
+    long inside = 0;
+    for (const TemplatePel& p : ml.pels) {
+        const double px = A.a * p.x + A.b * p.y + ax, py = A.c * p.x + A.d * p.y + ay;
+        if (!(px >= 0 && py >= 0 && px < W && py < H)) continue;
+        ++inside;
+        const Sample s = sampleAt(img, px - 0.5, py - 0.5);
+        if (!s.care) continue;
+        n += 1;
+        sT += p.raw;
+        sI += s.grey;
+        sTT += double(p.raw) * p.raw;
+        sII += s.grey * s.grey;
+        sTI += p.raw * s.grey;
+    }
+    if (n < 10 || ml.coarse.empty()) return 0.0;
+    const double vT = sTT - sT * sT / n, vI = sII - sI * sI / n;
+    const double ncc = (vT > 0 && vI > 0) ? (sTI - sT * sI / n) / std::sqrt(vT * vI) : 0.0;
+    // The edge rule of evaluate(), on the level's coarse features.
+    const Mat2 N = A.inverse().transpose();
+    const double pelScale = std::sqrt(std::fabs(A.det()));
+    long counted = 0;
+    double met = 0;
+    for (const EdgeFeature& e : ml.coarse) {
+        const double px = A.a * e.x + A.b * e.y + ax, py = A.c * e.x + A.d * e.y + ay;
+        ++counted;
+        if (!(px >= 0 && py >= 0 && px < W && py < H)) continue;
+        const Sample s = sampleAt(img, px - 0.5, py - 0.5);
+        if (!s.care) {
+            --counted;
+            continue;
+        }
+        const double nx = N.a * e.nx + N.b * e.ny, ny = N.c * e.nx + N.d * e.ny;
+        const double along = (s.gx * nx + s.gy * ny) / std::sqrt(nx * nx + ny * ny);
+        const double len = std::sqrt(double(s.gx) * s.gx + double(s.gy) * s.gy);
+        const double expected = std::fabs(gain) * e.mag / 8.0 / pelScale;
+        const bool full = along >= 0.92 * len && len >= 0.25 * expected;
+        const bool half = along >= 0.7 * len && len >= 0.17 * expected;
+        met += full ? 1.0 : (half ? 0.5 : 0.0);
+    }
+    const double edges = counted > 0 ? met / double(counted) : 0.0;
+    return std::max(0.0, ncc) * (double(inside) / double(ml.pels.size())) * edges;
+}
+
 } // namespace xc_align

@@ -21,6 +21,11 @@ constexpr double kEarlyShare = 0.6;
 // A hypothesis whose first correlation falls this far below a result already found at its place
 // is not refined.
 constexpr double kDominated = 0.2;
+constexpr double kDominatedAngle = 30.0 * std::numbers::pi / 180.0;
+// Two poses of one place whose scores differ by less than this, and whose distances from the
+// middle of the angle zone differ by more than kTieAngle, are a tie.
+constexpr double kTieScore = 0.02;
+constexpr double kTieAngle = 90.0 * std::numbers::pi / 180.0;
 // Gauss-Newton iterations per level: the coarse levels hand over a start within a fraction of a
 // pel, from where three steps reach the accuracy the results need.
 constexpr int kFitIterations = 3;
@@ -28,25 +33,39 @@ constexpr int kFitIterations = 3;
 // whatever the overlap limit.
 constexpr double kSamePlace = 2.0;
 constexpr double kSameAngle = 5.0 * std::numbers::pi / 180.0;
+// Pyramid levels 1 .. kGrainLevels, where the dots of dot-matrix print merge, are also scored when
+// full resolution scores below kGrainBelow: above it the print is solid, and full resolution alone
+// keeps similar glyphs apart. The half-turned pose is tried when they score kGrainGain better.
+constexpr int kGrainLevels = 2;
+constexpr double kGrainBelow = 0.8;
+constexpr double kGrainGain = 0.15;
+// A candidate failing the quick full-resolution verdict is fitted on when the coarser levels score
+// it this far above the accept threshold (merged dots of the right glyph score 0.6 and more).
+constexpr double kGrainKeep = 0.2;
+
+// The signed area of a polygon (shoelace formula).
+double polygonArea(const double* x, const double* y, std::size_t n) {
+    double a = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t j = (i + 1) % n;
+        a += x[i] * y[j] - x[j] * y[i];
+    }
+    return 0.5 * a;
+}
 
 double wrapNear(double a, double centre) {
     const double twoPi = 2 * std::numbers::pi;
     return a - twoPi * std::round((a - centre) / twoPi);
 }
 
-void placedBox(const Model& m, const Frame& frame, const Hypothesis& h, double box[4]) {
+void placedQuad(const Model& m, const Frame& frame, const Hypothesis& h, Quad& q) {
     const Mat2 A = frame.A(h.theta, h.scale);
     const double hw = 0.5 * double(m.width), hh = 0.5 * double(m.height);
-    box[0] = box[1] = 1e300;
-    box[2] = box[3] = -1e300;
-    for (double sx : {-hw, hw})
-        for (double sy : {-hh, hh}) {
-            const double x = A.a * sx + A.b * sy + h.x, y = A.c * sx + A.d * sy + h.y;
-            box[0] = std::min(box[0], x);
-            box[1] = std::min(box[1], y);
-            box[2] = std::max(box[2], x);
-            box[3] = std::max(box[3], y);
-        }
+    const double sx[4] = {-hw, hw, hw, -hw}, sy[4] = {-hh, -hh, hh, hh};
+    for (int i = 0; i < 4; ++i) {
+        q.x[i] = A.a * sx[i] + A.b * sy[i] + h.x;
+        q.y[i] = A.c * sx[i] + A.d * sy[i] + h.y;
+    }
 }
 
 class Collector {
@@ -57,7 +76,7 @@ public:
         std::vector<Found> next;
         for (const Found& k : kept_) {
             if (same(f, k)) {
-                if (k.score >= f.score) return;
+                if (!better(f, k)) return;
                 continue; // f replaces k
             }
             next.push_back(k);
@@ -69,13 +88,16 @@ public:
         kept_.swap(next);
     }
 
-    // The best score among kept results that the box would be merged with (-1 when none).
-    double bestOverlapping(const Hypothesis& h, const double box[4]) const {
+    // The best score among kept results at nearly the same angle that the placed window would
+    // be merged with (-1 when none). Results at other angles do not count: the turned pose of a
+    // nearly symmetric glyph must not keep its upright pose from being refined.
+    double bestOverlapping(const Hypothesis& h, const Quad& quad) const {
         double best = -1;
         for (const Found& k : kept_) {
+            if (std::fabs(wrapNear(k.h.theta - h.theta, 0.0)) > kDominatedAngle) continue;
             Found probe;
             probe.h = h;
-            std::copy(box, box + 4, probe.box);
+            probe.quad = quad;
             if (same(probe, k)) best = std::max(best, k.score);
         }
         return best;
@@ -90,11 +112,23 @@ public:
     }
 
 private:
+    // Whether a should replace b at the same place: the higher score, but a glyph that matches
+    // about equally well turned by half a turn (N, S, Z) is reported at the pose nearer the
+    // middle of the angle zone, so that upright print is reported upright.
+    bool better(const Found& a, const Found& b) const {
+        const double mid = 0.5 * (s_.zones.angleLow + s_.zones.angleHigh);
+        const double da = std::fabs(wrapNear(a.h.theta - mid, 0.0)),
+                     db = std::fabs(wrapNear(b.h.theta - mid, 0.0));
+        if (std::fabs(a.score - b.score) < kTieScore && std::fabs(da - db) > kTieAngle)
+            return da < db;
+        return a.score > b.score;
+    }
+
     bool same(const Found& a, const Found& b) const {
         if (std::hypot(a.h.x - b.h.x, a.h.y - b.h.y) < kSamePlace &&
             std::fabs(wrapNear(a.h.theta - b.h.theta, 0.0)) < kSameAngle)
             return true;
-        return boxOverlap(a.box, b.box) > s_.xyOverlap;
+        return quadOverlap(a.quad, b.quad) > s_.xyOverlap;
     }
 
     const RunSettings& s_;
@@ -119,16 +153,57 @@ bool intoZone(const Zones& z, double& theta) {
     return true;
 }
 
+// The best score at the coarser grains where the dots of dot-matrix print merge into strokes.
+double printGrainScore(const Model& m, const RunImage& img, const Frame& frame, const Hypothesis& h,
+                       double gain) {
+    double best = 0;
+    const int last = std::min({kGrainLevels, int(m.levels.size()) - 1, img.numLevels() - 1});
+    for (int k = 1; k <= last; ++k)
+        best = std::max(best, grainScore(m, img.raw(k), k, frame, h, gain));
+    return best;
+}
+
+// Print made of separate dots scores low at full resolution, where the gaps between the dots
+// break the strokes, and high where the dots merge: the score is the better of the two. Merged
+// dots also blur what tells a glyph from its half-turn (a 5 from an S turned over), and the
+// coarse search may have handed down the wrong one, so the half-turned pose is fitted too
+// (from level 1 down) and kept when it scores clearly better at the grain.
+void scoreAtGrain(const Model& m, const RunImage& img, const Frame& frame, const RunSettings& s,
+                  const FreeDofs& dofs, double grain, Found& f) {
+    if (m.levels.size() < 2 || img.numLevels() < 2) return;
+    FitState g;
+    g.h = f.h;
+    g.h.theta += std::numbers::pi;
+    bool ok = true;
+    for (int k = 1; k >= 0 && ok; --k) {
+        ok = startFit(m.levels[std::size_t(k)], img.fit(k), k, frame, g) > -1 &&
+             fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs, kFitIterations, g,
+                      nullptr);
+    }
+    if (ok) {
+        intoZone(s.zones, g.h.theta);
+        const double turned = printGrainScore(m, img, frame, g.h, g.gain);
+        if (turned > grain + kTieScore) {
+            grain = turned;
+            f.h = g.h;
+            f.gain = g.gain;
+            f.ev = evaluate(m, img.raw(0), frame, f.h, f.gain);
+        }
+    }
+    f.score = std::max(f.score, grain);
+}
+
 // Refines one candidate. With earlyReject a candidate whose first fitted level correlates
 // poorly is dropped (its correlation goes to *firstNcc) before the costly full-resolution fit.
 std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& frame,
                             const RunSettings& s, const Candidate& c, bool earlyReject,
-                            double* firstNcc, const Collector& found) {
+                            double* firstNcc, const Collector& found,
+                            const std::function<void()>& poll) {
     FreeDofs dofs{s.zones.angleFree, s.zones.scaleFree && s.zones.scaleHigh > s.zones.scaleLow};
     const int level = c.grid.level;
     Hypothesis h = c.h;
-    const double dscore = localSearch(m.levels[std::size_t(level)], *img.edges(level), level, frame,
-                                      dofs, c.grid.angleHalf, c.grid.logScaleHalf, h);
+    const double dscore = localSearch(m.levels[std::size_t(level)], *img.edges(level, poll), level,
+                                      frame, dofs, c.grid.angleHalf, c.grid.logScaleHalf, h);
 
     FitState st;
     st.h = h;
@@ -142,9 +217,9 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     if (earlyReject) {
         // A hypothesis where a result already stands, correlating far worse than it, would
         // only lose to it.
-        double box[4];
-        placedBox(m, frame, st.h, box);
-        if (ncc0 < found.bestOverlapping(st.h, box) - kDominated) {
+        Quad quad;
+        placedQuad(m, frame, st.h, quad);
+        if (ncc0 < found.bestOverlapping(st.h, quad) - kDominated) {
             if (firstNcc) *firstNcc = ncc0;
             return std::nullopt;
         }
@@ -156,7 +231,12 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
             // within a fraction of a pel, where the final score changes little, so a candidate
             // well below the accept threshold here is not worth the full-resolution fit.
             const Evaluation ev = evaluate(m, img.raw(0), frame, st.h, st.gain, true);
-            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < s.acceptThreshold - kEarlyMargin)
+            // Dot-matrix print correlates fairly but shows few edges in place at full
+            // resolution; it is judged where its dots merge.
+            const double low = s.acceptThreshold - kEarlyMargin;
+            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < low &&
+                (ev.ncc * ev.inside < low ||
+                 printGrainScore(m, img, frame, st.h, st.gain) < s.acceptThreshold + kGrainKeep))
                 return std::nullopt;
             startFit(m.levels.front(), img.fit(0), 0, frame, st);
         }
@@ -191,22 +271,62 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     // pattern's edges that the image shows in place: both must agree for a high score, which
     // keeps similar glyphs ('8' and 'B') apart.
     f.score = std::max(0.0, f.ev.ncc) * f.ev.inside * f.ev.edges;
+    if (f.score < kGrainBelow) {
+        const double grain = printGrainScore(m, img, frame, f.h, f.gain);
+        if (grain > f.score + kGrainGain && grain >= s.acceptThreshold)
+            scoreAtGrain(m, img, frame, s, dofs, grain, f);
+        f.score = std::max(f.score, grain);
+    }
     if (s.scoreUsingClutter) f.score = std::max(0.0, f.score - f.ev.clutter);
     f.score = std::clamp(f.score, 0.0, 1.0);
     f.accepted = f.score >= s.acceptThreshold;
-    placedBox(m, frame, f.h, f.box);
+    placedQuad(m, frame, f.h, f.quad);
     return f;
 }
 
 } // namespace
 
-double boxOverlap(const double a[4], const double b[4]) {
-    const double iw = std::min(a[2], b[2]) - std::max(a[0], b[0]);
-    const double ih = std::min(a[3], b[3]) - std::max(a[1], b[1]);
-    if (!(iw > 0 && ih > 0)) return 0.0;
-    const double areaA = (a[2] - a[0]) * (a[3] - a[1]), areaB = (b[2] - b[0]) * (b[3] - b[1]);
-    const double smaller = std::min(areaA, areaB);
-    return smaller > 0 ? iw * ih / smaller : 0.0;
+double quadOverlap(const Quad& a, const Quad& b) {
+    // Sutherland-Hodgman: a clipped by each edge of b (both convex and wound the same way;
+    // a mirrored placement reverses the winding, which the sign of b's area corrects).
+    // Windows whose bounding boxes do not meet (most pairs) cannot overlap.
+    if (*std::max_element(a.x, a.x + 4) <= *std::min_element(b.x, b.x + 4) ||
+        *std::max_element(b.x, b.x + 4) <= *std::min_element(a.x, a.x + 4) ||
+        *std::max_element(a.y, a.y + 4) <= *std::min_element(b.y, b.y + 4) ||
+        *std::max_element(b.y, b.y + 4) <= *std::min_element(a.y, a.y + 4))
+        return 0.0;
+    // A convex quadrilateral clipped by four half-planes keeps at most 8 corners.
+    double px[8], py[8], qx[8], qy[8];
+    std::size_t n = 4;
+    std::copy(a.x, a.x + 4, px);
+    std::copy(a.y, a.y + 4, py);
+    const double orient = polygonArea(b.x, b.y, 4) >= 0 ? 1.0 : -1.0;
+    for (int e = 0; e < 4 && n > 0; ++e) {
+        const double ex = b.x[e], ey = b.y[e];
+        const double dx = b.x[(e + 1) % 4] - ex, dy = b.y[(e + 1) % 4] - ey;
+        auto side = [&](double x, double y) { return orient * (dx * (y - ey) - dy * (x - ex)); };
+        std::size_t m = 0;
+        for (std::size_t i = 0; i < n && m + 2 <= 8; ++i) {
+            const std::size_t j = (i + 1) % n;
+            const double si = side(px[i], py[i]), sj = side(px[j], py[j]);
+            if (si >= 0) {
+                qx[m] = px[i];
+                qy[m++] = py[i];
+            }
+            if ((si >= 0) != (sj >= 0)) {
+                const double t = si / (si - sj);
+                qx[m] = px[i] + t * (px[j] - px[i]);
+                qy[m++] = py[i] + t * (py[j] - py[i]);
+            }
+        }
+        n = m;
+        std::copy(qx, qx + n, px);
+        std::copy(qy, qy + n, py);
+    }
+    const double inter = n < 3 ? 0.0 : std::fabs(polygonArea(px, py, n));
+    const double smaller =
+        std::min(std::fabs(polygonArea(a.x, a.y, 4)), std::fabs(polygonArea(b.x, b.y, 4)));
+    return smaller > 0 ? inter / smaller : 0.0;
 }
 
 void runSearch(const Model& m, const RunImage& img, const Frame& frame, const RunSettings& s,
@@ -221,6 +341,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
     const std::size_t maxCandidates = std::size_t(std::clamp(s.numToFind + 8, 12L, 400L));
     const std::vector<Candidate> cands =
         coarseSearch(m, img, frame, grid, kCoarseMin, maxCandidates, poll);
+    img.prepareFit(poll);
     Collector results(s);
     // The candidate dropped early with the best correlation: refined fully when nothing else
     // comes through, so that a run reports its best guess.
@@ -230,7 +351,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
     for (const Candidate& c : cands) {
         poll();
         double ncc = -2;
-        if (const std::optional<Found> f = refine(m, img, frame, s, c, true, &ncc, results)) {
+        if (const std::optional<Found> f = refine(m, img, frame, s, c, true, &ncc, results, poll)) {
             any = true;
             results.offer(*f);
             publish(results.published());
@@ -242,7 +363,7 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
     if (!any && bestDropped) {
         poll();
         if (const std::optional<Found> f =
-                refine(m, img, frame, s, *bestDropped, false, nullptr, results)) {
+                refine(m, img, frame, s, *bestDropped, false, nullptr, results, poll)) {
             results.offer(*f);
             publish(results.published());
         }

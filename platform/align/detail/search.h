@@ -21,6 +21,12 @@ struct RunSettings {
     long numToFind = 1;
 };
 
+// The placed train window: its corners in order, full-resolution pels.
+struct Quad {
+    double x[4] = {0, 0, 0, 0};
+    double y[4] = {0, 0, 0, 0};
+};
+
 // A refined instance.
 struct Found {
     Hypothesis h;
@@ -28,8 +34,7 @@ struct Found {
     bool accepted = false;
     double gain = 1;
     Evaluation ev;
-    // Bounding box (x0, y0, x1, y1) of the placed train window, full-resolution pels.
-    double box[4] = {0, 0, 0, 0};
+    Quad quad;
 };
 
 // Runs the search. After every refined candidate `publish` receives the current results: the
@@ -39,7 +44,9 @@ void runSearch(const Model& m, const RunImage& img, const Frame& frame, const Ru
                const std::function<void(const std::vector<Found>&)>& publish,
                const std::function<void()>& poll);
 
-// The overlap rule of two placed boxes: their intersection over the smaller one's area.
-double boxOverlap(const double a[4], const double b[4]);
+// The overlap rule of two placed train windows: the area of their intersection over the smaller
+// one's area. The windows themselves are compared, not their bounding boxes, so that the cells
+// of neighbouring characters on a tilted line, which only touch, do not overlap.
+double quadOverlap(const Quad& a, const Quad& b);
 
 } // namespace xc_align

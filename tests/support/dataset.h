@@ -1,0 +1,50 @@
+// The evaluation data set (fonts with their model images, run-time cases with exact truth),
+// read for benchmarks that measure the search tools on printed codes.
+#pragma once
+
+#include "core/geom/xform.h"
+#include "core/image/pel_buffer.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace oc_test {
+
+// One normal character of a font: its key, its model image windowed to its cell, and whether it
+// looks the same turned by 180 degrees.
+struct DatasetChar {
+    std::string name;
+    long key = 0;
+    bool sym180 = false;
+    xcPelBuffer<unsigned char> image; // window = the cell, in the model image's coordinates
+};
+
+// Where one expected character stands: the truth pose maps model-image coordinates to run-time
+// image coordinates; pose180 is the turned pose of a sym180 glyph (else equal to pose).
+struct DatasetTruth {
+    long key = 0;
+    bool present = false;
+    bool sym180 = false;
+    xcXform<2> pose;
+    xcXform<2> pose180;
+};
+
+struct DatasetCase {
+    std::string id;
+    std::string font;
+    std::vector<std::string> tags;
+    std::string imagePath;
+    std::vector<DatasetTruth> truth; // one per expected character, blanks left out
+};
+
+struct Dataset {
+    std::map<std::string, std::vector<DatasetChar>> fonts;
+    std::vector<DatasetCase> cases;
+};
+
+// Reads the data set in `dir` (fonts/<id>/alphabet.json, the model PGMs, cases.json); the case
+// images are read later with readPgm. Throws std::runtime_error naming the file at fault.
+Dataset readDataset(const std::string& dir);
+
+} // namespace oc_test
