@@ -57,11 +57,4 @@ struct Evaluation {
 Evaluation evaluate(const Model& m, const FitLevel& img, const Frame& frame, const Hypothesis& h,
                     double gain, bool quick = false);
 
-// The score of a pose at a coarser grain: the normalised correlation of the level's template
-// (clamped at 0) x the share of its pels inside the image x the share of the level's coarse
-// edge points met by an image edge of their direction and strength, all on pyramid level
-// `level`. On print whose strokes are rows of separate dots the dots merge there into strokes.
-double grainScore(const Model& m, const FitLevel& img, int level, const Frame& frame,
-                  const Hypothesis& h, double gain);
-
 } // namespace xc_align

@@ -33,15 +33,6 @@ constexpr int kFitIterations = 3;
 // whatever the overlap limit.
 constexpr double kSamePlace = 2.0;
 constexpr double kSameAngle = 5.0 * std::numbers::pi / 180.0;
-// Pyramid levels 1 .. kGrainLevels, where the dots of dot-matrix print merge, are also scored when
-// full resolution scores below kGrainBelow: above it the print is solid, and full resolution alone
-// keeps similar glyphs apart. The half-turned pose is tried when they score kGrainGain better.
-constexpr int kGrainLevels = 2;
-constexpr double kGrainBelow = 0.8;
-constexpr double kGrainGain = 0.15;
-// A candidate failing the quick full-resolution verdict is fitted on when the coarser levels score
-// it this far above the accept threshold (merged dots of the right glyph score 0.6 and more).
-constexpr double kGrainKeep = 0.2;
 
 // The signed area of a polygon (shoelace formula).
 double polygonArea(const double* x, const double* y, std::size_t n) {
@@ -153,46 +144,6 @@ bool intoZone(const Zones& z, double& theta) {
     return true;
 }
 
-// The best score at the coarser grains where the dots of dot-matrix print merge into strokes.
-double printGrainScore(const Model& m, const RunImage& img, const Frame& frame, const Hypothesis& h,
-                       double gain) {
-    double best = 0;
-    const int last = std::min({kGrainLevels, int(m.levels.size()) - 1, img.numLevels() - 1});
-    for (int k = 1; k <= last; ++k)
-        best = std::max(best, grainScore(m, img.raw(k), k, frame, h, gain));
-    return best;
-}
-
-// Print made of separate dots scores low at full resolution, where the gaps between the dots
-// break the strokes, and high where the dots merge: the score is the better of the two. Merged
-// dots also blur what tells a glyph from its half-turn (a 5 from an S turned over), and the
-// coarse search may have handed down the wrong one, so the half-turned pose is fitted too
-// (from level 1 down) and kept when it scores clearly better at the grain.
-void scoreAtGrain(const Model& m, const RunImage& img, const Frame& frame, const RunSettings& s,
-                  const FreeDofs& dofs, double grain, Found& f) {
-    if (m.levels.size() < 2 || img.numLevels() < 2) return;
-    FitState g;
-    g.h = f.h;
-    g.h.theta += std::numbers::pi;
-    bool ok = true;
-    for (int k = 1; k >= 0 && ok; --k) {
-        ok = startFit(m.levels[std::size_t(k)], img.fit(k), k, frame, g) > -1 &&
-             fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs, kFitIterations, g,
-                      nullptr);
-    }
-    if (ok) {
-        intoZone(s.zones, g.h.theta);
-        const double turned = printGrainScore(m, img, frame, g.h, g.gain);
-        if (turned > grain + kTieScore) {
-            grain = turned;
-            f.h = g.h;
-            f.gain = g.gain;
-            f.ev = evaluate(m, img.raw(0), frame, f.h, f.gain);
-        }
-    }
-    f.score = std::max(f.score, grain);
-}
-
 // Refines one candidate. With earlyReject a candidate whose first fitted level correlates
 // poorly is dropped (its correlation goes to *firstNcc) before the costly full-resolution fit.
 std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& frame,
@@ -231,12 +182,7 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
             // within a fraction of a pel, where the final score changes little, so a candidate
             // well below the accept threshold here is not worth the full-resolution fit.
             const Evaluation ev = evaluate(m, img.raw(0), frame, st.h, st.gain, true);
-            // Dot-matrix print correlates fairly but shows few edges in place at full
-            // resolution; it is judged where its dots merge.
-            const double low = s.acceptThreshold - kEarlyMargin;
-            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < low &&
-                (ev.ncc * ev.inside < low ||
-                 printGrainScore(m, img, frame, st.h, st.gain) < s.acceptThreshold + kGrainKeep))
+            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < s.acceptThreshold - kEarlyMargin)
                 return std::nullopt;
             startFit(m.levels.front(), img.fit(0), 0, frame, st);
         }
@@ -271,12 +217,6 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     // pattern's edges that the image shows in place: both must agree for a high score, which
     // keeps similar glyphs ('8' and 'B') apart.
     f.score = std::max(0.0, f.ev.ncc) * f.ev.inside * f.ev.edges;
-    if (f.score < kGrainBelow) {
-        const double grain = printGrainScore(m, img, frame, f.h, f.gain);
-        if (grain > f.score + kGrainGain && grain >= s.acceptThreshold)
-            scoreAtGrain(m, img, frame, s, dofs, grain, f);
-        f.score = std::max(f.score, grain);
-    }
     if (s.scoreUsingClutter) f.score = std::max(0.0, f.score - f.ev.clutter);
     f.score = std::clamp(f.score, 0.0, 1.0);
     f.accepted = f.score >= s.acceptThreshold;

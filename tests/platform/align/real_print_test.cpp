@@ -1,7 +1,6 @@
 // Faults seen on printed codes: the turned pose of a nearly symmetric glyph preferred to the
-// upright one, a character dropped for its neighbour on a tilted line, and dot-matrix print.
+// upright one, a character dropped for its neighbour on a tilted line.
 #include "align_test_util.h"
-#include "support/dot_matrix.h"
 
 #include <gtest/gtest.h>
 
@@ -88,55 +87,4 @@ TEST(AlignRealPrint, NeighboursOnATiltedLineAreNotMergedAndComeBeforeLookAlikes)
         EXPECT_TRUE(found) << "8 at x " << p.pose.trans().x();
     }
     EXPECT_EQ(eights, 5);
-}
-
-// Dot-matrix print (every stroke a row of separate round dots, pitch about a fifth of the cap
-// height, blurred and noisy) searched with the solid glyph's models: every glyph is found near its
-// true pose with a score of at least 0.5, most within 1 pel and 2 degrees of it (the dots stand on
-// a grid, so a slanted stroke is a staircase that can tilt the fit), and most score above every
-// other glyph's model there.
-TEST(AlignRealPrint, SolidModelFindsDotMatrixPrint) {
-    const char32_t chars[] = {U'0', U'2', U'3', U'5', U'7', U'A', U'E', U'K', U'R', U'S'};
-    const double angles[] = {0.0, 7.0, -12.0, 25.0, -4.0, 180.0, 3.0, -30.0, 12.0, 90.0};
-    std::vector<std::unique_ptr<oc_test::GlyphImage>> glyphs;
-    std::vector<std::unique_ptr<oc_test::DotGlyph>> dots;
-    std::vector<xcAlignPattern> pats(std::size(chars));
-    oc_test::DotScene scene(440, 140);
-    for (std::size_t i = 0; i < std::size(chars); ++i) {
-        glyphs.push_back(std::make_unique<oc_test::GlyphImage>(kBoldMono, chars[i], 28.0));
-        dots.push_back(std::make_unique<oc_test::DotGlyph>(*glyphs.back()));
-        pats[i].train(glyphs.back()->trainImage(), 3, nullptr, 0);
-        scene.place(*dots[i], angles[i], 1.0 + 0.02 * double(i % 3),
-                    xcVector<2>(26.3 + 43.0 * double(i), 40.4 + 60.0 * double(i % 2)));
-    }
-    const xcPelBuffer<unsigned char> image = scene.finish(0.8, 4.0, 11);
-    std::vector<xcAlignResultSet> rs(std::size(chars)); // model k's results over the image
-    for (std::size_t k = 0; k < std::size(chars); ++k)
-        pats[k].run(image, align_test::searchParams(0.8, 1.25, 4, 0.3), rs[k], nullptr, 0);
-    // The best score of model k within 3 pels of the placement, and whether one of at least 0.5
-    // lies within `pel` and `deg` of it.
-    auto scoreAt = [&](std::size_t k, const oc_test::Placement& p) {
-        double best = 0;
-        for (const xcAlignResult& r : rs[k])
-            if (align_test::centreError(r.pose(), p.pose, p.glyph->centre()) < 3.0)
-                best = std::max(best, r.score());
-        return best;
-    };
-    auto foundAt = [&](std::size_t k, const oc_test::Placement& p, double pel, double deg) {
-        for (const xcAlignResult& r : rs[k])
-            if (r.score() >= 0.5 && at(r, p, pel, deg)) return true;
-        return false;
-    };
-    int atPose = 0, ranked = 0;
-    for (std::size_t i = 0; i < std::size(chars); ++i) {
-        const oc_test::Placement& p = scene.placements()[i];
-        EXPECT_TRUE(foundAt(i, p, 2.0, 4.0)) << char(chars[i]) << " score " << scoreAt(i, p);
-        atPose += foundAt(i, p, 1.0, 2.0) ? 1 : 0;
-        bool first = true;
-        for (std::size_t k = 0; k < std::size(chars); ++k)
-            first = first && (k == i || scoreAt(k, p) < scoreAt(i, p));
-        ranked += first ? 1 : 0;
-    }
-    EXPECT_GE(atPose, 8);
-    EXPECT_GE(ranked, 8);
 }
