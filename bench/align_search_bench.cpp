@@ -4,6 +4,7 @@
 // 0.9, 1.0 and 1.1, single-threaded, in the same run. Prints both times, both recalls and the
 // ratio; then ten different glyph models searched in one image, first against tenth.
 #include "align/align_pattern.h"
+#include "pel_mat.h"
 #include "support/glyph_render.h"
 
 #include <benchmark/benchmark.h>
@@ -114,12 +115,7 @@ void BM_AlignOursSameImage(benchmark::State& state) {
     for (auto _ : state) pat.run(j.images[0], params, rs, nullptr, 0);
 }
 
-cv::Mat toMat(const xcPelBuffer_const<unsigned char>& b) {
-    cv::Mat m(int(b.height()), int(b.width()), CV_8U);
-    for (long y = 0; y < b.height(); ++y)
-        std::copy(b.rowPointer(y), b.rowPointer(y) + b.width(), m.ptr<unsigned char>(int(y)));
-    return m;
-}
+using oc_bench::toMat;
 
 // Brute force: the train image turned and scaled onto a square canvas, correlated everywhere;
 // a per-pel maximum over all templates, then the 12 best peaks at least 8 pels apart.

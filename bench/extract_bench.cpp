@@ -7,6 +7,7 @@
 #include "oc/extract/detail/searcher_cache.h"
 #include "oc/extract/extract_model.h"
 #include "oc/extract/refine.h"
+#include "pel_mat.h"
 #include "support/glyph_render.h"
 
 #include <benchmark/benchmark.h>
@@ -199,12 +200,7 @@ void BM_RefineOursCold(benchmark::State& state) {
     refine(state, true);
 }
 
-cv::Mat toMat(const xcPelBuffer_const<unsigned char>& b) {
-    cv::Mat m(int(b.height()), int(b.width()), CV_8U);
-    for (long y = 0; y < b.height(); ++y)
-        std::copy(b.rowPointer(y), b.rowPointer(y) + b.width(), m.ptr<unsigned char>(int(y)));
-    return m;
-}
+using oc_bench::toMat;
 
 // Per distinct glyph: its train image turned and scaled onto a square canvas, correlated
 // everywhere, a per-pel maximum over all its templates, then as many peaks as the glyph's
