@@ -80,30 +80,31 @@ void makeImagePlanes(const unsigned char* pels, long rowUpdate, long width, long
     makeIntegral(pels, rowUpdate, width, height, out.fullSums);
     xcAttention::check();
     if (width < 2 || height < 2) return;
-    std::vector<std::uint16_t> sums;
-    sum2x2(pels, rowUpdate, width, height, sums);
+    const std::unique_ptr<std::uint16_t[]> sums = sum2x2(pels, rowUpdate, width, height);
     xcAttention::check();
-    makeFloatPlane(sums.data(), width / 2, width / 2, height / 2, out.coarse);
+    makeFloatPlane(sums.get(), width / 2, width / 2, height / 2, out.coarse);
     xcAttention::check();
-    makeIntegral(sums.data(), width / 2, width / 2, height / 2, out.coarseSums);
+    makeIntegral(sums.get(), width / 2, width / 2, height / 2, out.coarseSums);
     xcAttention::check();
 }
 
 XC_CS_HOT
-void sum2x2(const unsigned char* pels, long rowUpdate, long width, long height,
-            std::vector<std::uint16_t>& out) {
+std::unique_ptr<std::uint16_t[]> sum2x2(const unsigned char* pels, long rowUpdate, long width,
+                                        long height) {
     const long w = width / 2, h = height / 2;
-    out.resize(static_cast<std::size_t>(w * h));
-    xcAttention::check();
+    // Left uninitialised: zeroing megabytes up front would touch every page before the first
+    // poll; the rows below touch them between polls.
+    std::unique_ptr<std::uint16_t[]> out(new std::uint16_t[static_cast<std::size_t>(w * h)]);
     for (long j = 0; j < h; ++j) {
         if (j % kPollRows == 0) xcAttention::check();
         const unsigned char* r0 = pels + 2 * j * rowUpdate;
         const unsigned char* r1 = r0 + rowUpdate;
-        std::uint16_t* dst = out.data() + j * w;
+        std::uint16_t* dst = out.get() + j * w;
         for (long i = 0; i < w; ++i)
             dst[i] =
                 static_cast<std::uint16_t>(r0[2 * i] + r0[2 * i + 1] + r1[2 * i] + r1[2 * i + 1]);
     }
+    return out;
 }
 
 } // namespace xc_corrsearch

@@ -58,7 +58,7 @@ void makeIntegral(const T* pels, long rowUpdate, long width, long height, Integr
 
 // Sums of 2 x 2 pel blocks: entry (i, j) = the pels (2i .. 2i + 1, 2j .. 2j + 1), for
 // floor(width / 2) x floor(height / 2) entries, rows floor(width / 2) apart.
-void sum2x2(const unsigned char* pels, long rowUpdate, long width, long height,
-            std::vector<std::uint16_t>& out);
+std::unique_ptr<std::uint16_t[]> sum2x2(const unsigned char* pels, long rowUpdate, long width,
+                                        long height);
 
 } // namespace xc_corrsearch

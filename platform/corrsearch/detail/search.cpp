@@ -244,19 +244,18 @@ std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, lon
     m->zeroMean = zeroMean(pels, rowUpdate, w, h, s);
     m->gradient = buildGradientModel(m->zeroMean.data(), paddedModelWidth(w), w, h);
 
-    std::vector<std::uint16_t> coarse;
-    sum2x2(pels, rowUpdate, w, h, coarse);
+    const std::unique_ptr<std::uint16_t[]> coarse = sum2x2(pels, rowUpdate, w, h);
     const long cw = w / 2, ch = h / 2;
     if (cw >= kMinCoarseSide && ch >= kMinCoarseSide) {
         std::int64_t cs, cs2;
-        sums(coarse.data(), cw, cw, ch, cs, cs2);
+        sums(coarse.get(), cw, cw, ch, cs, cs2);
         const std::int64_t cVar = std::int64_t(cw) * ch * cs2 - cs * cs;
         if (cVar > 0) {
             m->hasCoarse = true;
             m->coarseWidth = cw;
             m->coarseHeight = ch;
             m->coarseNVarX = double(cVar);
-            m->coarseZeroMean = zeroMean(coarse.data(), cw, cw, ch, cs);
+            m->coarseZeroMean = zeroMean(coarse.get(), cw, cw, ch, cs);
         }
     }
     return m;
