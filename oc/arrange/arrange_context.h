@@ -1,0 +1,25 @@
+// The read-only inputs that every stage of one arrangement run shares.
+#pragma once
+
+#include "foundation/export.h"
+#include "oc/arrange/arrange_params.h"
+#include "oc/arrange/char_data.h"
+#include "oc/arrange/pose.h"
+
+#include <vector>
+
+class xcOCAlphabet;
+
+// poses[i] and scores[i] hold every candidate of expected character i, best score first.
+// isFlipped: the image's client-from-image transform, linearized at the image centre, mirrors.
+struct xc_ArrangeContext {
+    const xcOCAlphabet& alphabet;
+    const std::vector<long>& keys;
+    const std::vector<xc_CharData>& charData;
+    const std::vector<std::vector<xc_Pose>>& poses;
+    const std::vector<std::vector<double>>& scores;
+    const xcOCArrangeParams& params;
+    bool isFlipped = false;
+
+    long numChars() const { return static_cast<long>(keys.size()); }
+};
