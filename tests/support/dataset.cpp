@@ -28,10 +28,17 @@ xcXform<2> poseOf(const nlohmann::json& p) {
     return xcXform<2>(xcMatrix<2>(v[0], v[1], v[2], v[3]), xcVector<2>(v[4], v[5]));
 }
 
-std::vector<DatasetChar> readFont(const std::filesystem::path& dir) {
+std::vector<DatasetChar> readFont(const std::filesystem::path& dir,
+                                  std::vector<DatasetBlank>& blanks) {
     std::vector<DatasetChar> out;
     for (const nlohmann::json& e : readJson((dir / "alphabet.json").string())) {
-        if (e.at("type").get<std::string>() != "normal") continue;
+        if (e.at("type").get<std::string>() != "normal") {
+            const std::vector<long> a = e.at("area").get<std::vector<long>>();
+            if (a.size() != 4) throw std::runtime_error("an area needs four numbers");
+            blanks.push_back(
+                {e.at("name").get<std::string>(), e.at("key").get<long>(), a[2], a[3]});
+            continue;
+        }
         DatasetChar c;
         c.name = e.at("name").get<std::string>();
         c.key = e.at("key").get<long>();
@@ -51,7 +58,10 @@ Dataset readDataset(const std::string& dir) {
     namespace fs = std::filesystem;
     Dataset d;
     for (const fs::directory_entry& f : fs::directory_iterator(fs::path(dir) / "fonts"))
-        if (f.is_directory()) d.fonts[f.path().filename().string()] = readFont(f.path());
+        if (f.is_directory()) {
+            const std::string font = f.path().filename().string();
+            d.fonts[font] = readFont(f.path(), d.blanks[font]);
+        }
     for (const nlohmann::json& c : readJson((fs::path(dir) / "cases.json").string())) {
         DatasetCase k;
         k.id = c.at("id").get<std::string>();
@@ -59,6 +69,7 @@ Dataset readDataset(const std::string& dir) {
         k.tags = c.at("tags").get<std::vector<std::string>>();
         k.imagePath = (fs::path(dir) / c.at("image").get<std::string>()).string();
         const std::vector<long> keys = c.at("keys").get<std::vector<long>>();
+        k.keys = keys;
         const nlohmann::json& truth = c.at("truth");
         if (truth.size() != keys.size())
             throw std::runtime_error(k.id + ": truth and keys differ in length");

@@ -30,8 +30,16 @@ struct DatasetTruth {
     xcXform<2> pose180;
 };
 
+// A blank character of a font: no image, only its cell's size.
+struct DatasetBlank {
+    std::string name;
+    long key = 0;
+    long width = 0, height = 0;
+};
+
 struct DatasetCase {
     std::string id;
+    std::vector<long> keys; // the expected text, blanks included
     std::string font;
     std::vector<std::string> tags;
     std::string imagePath;
@@ -40,6 +48,7 @@ struct DatasetCase {
 
 struct Dataset {
     std::map<std::string, std::vector<DatasetChar>> fonts;
+    std::map<std::string, std::vector<DatasetBlank>> blanks;
     std::vector<DatasetCase> cases;
 };
 
