@@ -1,5 +1,5 @@
 #include "access.h"
-#include "glyph_alphabet.h"
+#include "support/glyph_alphabet.h"
 
 #include "core/sys/attention.h"
 #include "core/sys/timeout.h"

@@ -1,4 +1,4 @@
-#include "glyph_alphabet.h"
+#include "support/glyph_alphabet.h"
 #include "oc/oc/fixtures.h"
 
 #include "core/image/pel_ops.h"

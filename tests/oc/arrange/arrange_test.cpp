@@ -1,0 +1,256 @@
+#include "oc/arrange/arrange.h"
+
+#include "core/image/pel_errors.h"
+#include "diag/diag_object.h"
+#include "oc/arrange/char_poses.h"
+#include "oc/oc/line.h"
+#include "support/caught.h"
+#include "support/glyph_alphabet.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+using namespace oc_test;
+using Defs = xcOCArrangeDefs;
+
+namespace {
+
+using Keys = std::vector<long>;
+
+const std::u32string kText = U"KR2P6A";
+
+const GlyphAlphabet& alphabet() {
+    static const GlyphAlphabet a(kText + U"BXZ");
+    return a;
+}
+
+Keys keysOf(const std::u32string& s) {
+    return Keys(s.begin(), s.end());
+}
+
+// Where each expected character is printed; `printed` may differ from the expected key (a
+// substitution) or be 0 (nothing printed).
+struct Printed {
+    long printed;
+    xcXform<2> pose;
+};
+
+double advanceOf(const Keys& keys) {
+    double w = 0.0;
+    for (long k : keys) w = std::max(w, double(alphabet().glyph(k).trainWidth()));
+    return w;
+}
+
+// Centres on a straight line through (cx, cy) at angleDeg, one advance apart.
+std::vector<xcXform<2>> straightPoses(const Keys& keys, double angleDeg, xcVector<2> centre) {
+    const double adv = advanceOf(keys), t = angleDeg * std::numbers::pi / 180.0;
+    std::vector<xcXform<2>> out;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const double along = (double(i) - 0.5 * double(keys.size() - 1)) * adv;
+        out.push_back(placementPose(alphabet().glyph(keys[i]), angleDeg, 1.0,
+                                    centre + xcVector<2>(std::cos(t), std::sin(t)) * along));
+    }
+    return out;
+}
+
+// Centres on an arc about `centre`, tops pointing away from it, read clockwise on screen
+// (y down) or counter-clockwise (tops then point to the centre so the text stays readable).
+std::vector<xcXform<2>> arcPoses(const Keys& keys, double radius, bool clockwise,
+                                 xcVector<2> centre) {
+    const double step = advanceOf(keys) / radius;
+    std::vector<xcXform<2>> out;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const double off = (double(i) - 0.5 * double(keys.size() - 1)) * step;
+        const double polar = clockwise ? -std::numbers::pi / 2 + off : std::numbers::pi / 2 - off;
+        const double turnDeg =
+            (polar + (clockwise ? 1 : -1) * std::numbers::pi / 2) * 180.0 / std::numbers::pi;
+        out.push_back(
+            placementPose(alphabet().glyph(keys[i]), turnDeg, 1.0,
+                          centre + xcVector<2>(std::cos(polar), std::sin(polar)) * radius));
+    }
+    return out;
+}
+
+struct Arranged {
+    xcPelBuffer<unsigned char> image;
+    xcOCArrangeResults results;
+    std::vector<xcXform<2>> found;
+};
+
+Arranged arrange(const Keys& keys, const std::vector<Printed>& printed,
+                 const xcOCArrangeParams& params = {},
+                 const xcPelBuffer_const<unsigned char>& mask = {},
+                 const xcXform<2>* client = nullptr) {
+    Scene scene(320, 240);
+    for (const Printed& p : printed)
+        if (p.printed != 0) scene.place(alphabet().glyph(p.printed), p.pose);
+    Arranged r;
+    r.image = scene.finish(0.6, 2.0, 7);
+    if (client != nullptr) r.image.clientFromImageXform(*client);
+    if (mask.isBound())
+        xfOCArrange(r.image, mask, *alphabet().alphabet(), keys, params, r.results, nullptr, 0);
+    else
+        xfOCArrange(r.image, *alphabet().alphabet(), keys, params, r.results, nullptr, 0);
+    r.found = xfOCCharacterPoses(r.results);
+    return r;
+}
+
+std::vector<Printed> asPrinted(const Keys& keys, const std::vector<xcXform<2>>& poses) {
+    std::vector<Printed> out;
+    for (std::size_t i = 0; i < keys.size(); ++i) out.push_back({keys[i], poses[i]});
+    return out;
+}
+
+// The reported pose of character i against where it was printed: centre within 1.5 pels,
+// angle within 3 degrees.
+void expectNear(const Arranged& r, const Keys& keys, const std::vector<xcXform<2>>& truth,
+                std::size_t i, double tolPx = 1.5) {
+    ASSERT_EQ(r.found.size(), keys.size());
+    const xcVector<2> c = alphabet().glyph(keys[i]).centre();
+    EXPECT_LE((r.found[i].mapPoint(c) - truth[i].mapPoint(c)).len(), tolPx) << "char " << i;
+    EXPECT_LE(std::fabs(angleDiff(angleOf(r.found[i]), angleOf(truth[i]))), 3.0) << "char " << i;
+}
+
+} // namespace
+
+TEST(OCArrange, ReadsStraightAndCircularLinesAtAnyAngle) {
+    const Keys keys = keysOf(kText);
+    struct Case {
+        const char* what;
+        std::vector<xcXform<2>> truth;
+        xcXform<2> client;
+    };
+    const xcXform<2> mirror(xcMatrix<2>(1, 0, 0, -1), xcVector<2>(0, 240));
+    const Case cases[] = {
+        {"upright", straightPoses(keys, 0.0, {160, 120}), {}},
+        {"37 degrees", straightPoses(keys, 37.0, {160, 120}), {}},
+        {"upside down", straightPoses(keys, 180.0, {160, 120}), {}},
+        {"-100 degrees", straightPoses(keys, -100.0, {160, 120}), {}},
+        {"clockwise arc", arcPoses(keys, 90.0, true, {160, 150}), {}},
+        {"counter-clockwise arc", arcPoses(keys, 90.0, false, {160, 90}), {}},
+        {"mirrored client frame", straightPoses(keys, 20.0, {160, 120}), mirror},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Arranged r = arrange(keys, asPrinted(keys, c.truth), {}, {}, &c.client);
+        ASSERT_TRUE(r.results.isFound());
+        EXPECT_FALSE(r.results.isSearchTruncated());
+        EXPECT_EQ(r.results.arrangement()->numLines(), 1);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            EXPECT_EQ(r.results.statusFlags()[i], Defs::eMatched) << i;
+            EXPECT_GT(r.results.scores()[i], 0.8) << i;
+            // Reported poses are in client coordinates; the truth is in image coordinates.
+            std::vector<xcXform<2>> truthClient = c.truth;
+            for (auto& t : truthClient) t = c.client * t;
+            expectNear(r, keys, truthClient, i);
+        }
+    }
+}
+
+TEST(OCArrange, TwoLinesMissingSubstitutedAndMaskedCharacters) {
+    const Keys keys = keysOf(kText);
+    const std::vector<xcXform<2>> truth = straightPoses(keys, 10.0, {160, 120});
+
+    // Nothing printed at 2: inferred from the line, near where it belongs.
+    std::vector<Printed> missing = asPrinted(keys, truth);
+    missing[2].printed = 0;
+    const Arranged m = arrange(keys, missing);
+    EXPECT_EQ(m.results.statusFlags()[2], Defs::eInferred);
+    EXPECT_EQ(m.results.scores()[2], 0.0);
+    expectNear(m, keys, truth, 2, 3.0);
+
+    // Z printed where 2 is expected: never matched with a good score.
+    std::vector<Printed> substituted = asPrinted(keys, truth);
+    substituted[2].printed = 'Z';
+    const Arranged s = arrange(keys, substituted);
+    EXPECT_TRUE(s.results.statusFlags()[2] != Defs::eMatched || s.results.scores()[2] < 0.8);
+    EXPECT_EQ(s.results.statusFlags()[3], Defs::eMatched);
+
+    // A mask hiding character 4 (pels below 128 are left out, 128 is kept).
+    xcPelBuffer<unsigned char> mask(320, 240);
+    const xcVector<2> hidden = truth[4].mapPoint(alphabet().glyph(keys[4]).centre());
+    for (long y = 0; y < 240; ++y)
+        for (long x = 0; x < 320; ++x)
+            *mask.pointToPel(x, y) = std::hypot(x - hidden.x(), y - hidden.y()) < 12 ? 127 : 128;
+    const Arranged k = arrange(keys, asPrinted(keys, truth), {}, mask);
+    EXPECT_NE(k.results.statusFlags()[4], Defs::eMatched);
+    EXPECT_EQ(k.results.statusFlags()[3], Defs::eMatched);
+
+    // Two lines, the second below the first: each line's first character frames it.
+    const Keys top = keysOf(U"KR2"), bottom = keysOf(U"P6A");
+    std::vector<xcXform<2>> poses = straightPoses(top, 0.0, {160, 90});
+    for (const auto& p : straightPoses(bottom, 0.0, {160, 150})) poses.push_back(p);
+    const Arranged two = arrange(keys, asPrinted(keys, poses));
+    ASSERT_EQ(two.results.arrangement()->numLines(), 2);
+    EXPECT_EQ(two.results.arrangement()->lines()[1]->name(), "Line 1");
+    for (std::size_t i = 0; i < keys.size(); ++i) expectNear(two, keys, poses, i);
+}
+
+TEST(OCArrange, ChecksComeBeforeResultsAreTouchedAndEmptyTextIsFound) {
+    const xcOCAlphabet& a = *alphabet().alphabet();
+    const xcPelBuffer<unsigned char> image(40, 30);
+    xcOCArrangeResults results;
+    xcDiagObject rec;
+    const Keys keys = keysOf(U"K");
+    (void)caught<xcPel::UnboundWindow>(
+        [&] { xfOCArrange(xcPelBuffer<unsigned char>(), a, keys, {}, results, &rec, 0x70000); });
+    (void)caught<xcPel::UnboundWindow>([&] {
+        xfOCArrange(image, xcPelBuffer<unsigned char>(), a, keys, {}, results, &rec, 0x70000);
+    });
+    xcPelBuffer<unsigned char> shifted(40, 30);
+    shifted.offset(xcPelPoint(1, 0));
+    for (const xcPelBuffer<unsigned char>& mask : {xcPelBuffer<unsigned char>(39, 30), shifted})
+        (void)caught<Defs::BadMask>(
+            [&] { xfOCArrange(image, mask, a, keys, {}, results, &rec, 0x70000); });
+    (void)caught<xcOCDefs::BadKey>([&] {
+        xfOCArrange(image, a, Keys{'K', 999}, {}, results, &rec, 0x70000);
+    });
+    EXPECT_EQ(rec.numRecords(), 0);
+    EXPECT_EQ(results, xcOCArrangeResults());
+
+    xfOCArrange(image, a, Keys{}, {}, results, nullptr, 0);
+    EXPECT_TRUE(results.isFound());
+    EXPECT_FALSE(results.isSearchTruncated());
+    EXPECT_EQ(results.arrangement()->numLines(), 0);
+    EXPECT_TRUE(results.statusFlags().empty());
+}
+
+TEST(OCArrange, NothingFoundLeavesEveryCharacterUnknownOnItsOwnLine) {
+    const Keys keys = keysOf(U"KR2");
+    xcOCArrangeParams params;
+    params.scaleRange(xcRange(0.8, 1.25));
+    struct Case {
+        long maxCandidates;
+        bool truncated;
+    };
+    for (const Case c : {Case{500000, false}, Case{0, true}}) {
+        params.maxCandidates(c.maxCandidates);
+        // A blank image has no candidates at all; with a code printed but maxCandidates 0 the
+        // arrangement search stops before its first step.
+        std::vector<Printed> printed = asPrinted(keys, straightPoses(keys, 0.0, {160, 120}));
+        if (!c.truncated)
+            for (Printed& p : printed) p.printed = 0;
+        const Arranged r = arrange(keys, printed, params);
+        ASSERT_TRUE(r.results.isFound());
+        EXPECT_EQ(r.results.isSearchTruncated(), c.truncated);
+        EXPECT_EQ(r.results.arrangement()->numLines(), 3);
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            EXPECT_EQ(r.results.statusFlags()[i], Defs::eUnknown);
+            EXPECT_NEAR(r.results.arrangement()->lines()[i]->charScales()[0], std::sqrt(0.8 * 1.25),
+                        1e-12);
+        }
+    }
+}
+
+TEST(OCArrange, DiagnosticsNeverChangeTheResult) {
+    const Keys keys = keysOf(kText);
+    const std::vector<Printed> printed = asPrinted(keys, straightPoses(keys, 5.0, {160, 120}));
+    const Arranged plain = arrange(keys, printed);
+    xcDiagObject rec;
+    xcOCArrangeResults withRecords;
+    xfOCArrange(plain.image, *alphabet().alphabet(), keys, {}, withRecords, &rec, 0x70000);
+    EXPECT_EQ(withRecords, plain.results);
+    EXPECT_GT(rec.numRecords(), 3);
+}
