@@ -30,9 +30,10 @@ private:
     long raise_;
 };
 
-// numCandidates, allowUnmatched and the candidate lists of one character from its result.
-void takeCharResult(const xc_OCExtractCharResult& r, xc_CharData& data, std::vector<xc_Pose>& poses,
-                    std::vector<double>& scores) {
+} // namespace
+
+void xf_ArrangeTakeCandidates_(const xc_OCExtractCharResult& r, xc_CharData& data,
+                               std::vector<xc_Pose>& poses, std::vector<double>& scores) {
     data.symmetry = r.symmetry();
     data.rot180Pose = r.rot180Pose();
     const long n = r.numInstances(), k = r.numOccurrences();
@@ -54,8 +55,6 @@ void takeCharResult(const xc_OCExtractCharResult& r, xc_CharData& data, std::vec
     }
     if (n == 0) data.hasCandidates = false;
 }
-
-} // namespace
 
 bool xf_ArrangeCandidateSearch_(const xcPelBuffer_const<unsigned char>& image,
                                 const xcPelBuffer_const<unsigned char>& binaryMask,
@@ -98,7 +97,7 @@ bool xf_ArrangeCandidateSearch_(const xcPelBuffer_const<unsigned char>& image,
             charData[i].hasCandidates = false;
             continue;
         }
-        takeCharResult(*perChar[i], charData[i], poses[i], scores[i]);
+        xf_ArrangeTakeCandidates_(*perChar[i], charData[i], poses[i], scores[i]);
     }
     return complete;
 }
