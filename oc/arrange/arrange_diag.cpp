@@ -82,10 +82,11 @@ double candidateScore(const xc_ArrangeContext& ctx, long k, long c) {
     return at(ctx.scores[static_cast<std::size_t>(k)], c, 0.0);
 }
 
-// Streams show the details' numbers with two significant digits, whatever the global locale.
+// Streams show the details' numbers with two decimals, whatever the global locale.
 std::ostringstream detailStream() {
     std::ostringstream os;
     os.imbue(std::locale::classic());
+    os.setf(std::ios::fixed, std::ios::floatfield);
     os.precision(2);
     return os;
 }
