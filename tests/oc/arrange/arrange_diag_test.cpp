@@ -127,21 +127,21 @@ TEST(OCArrangeDiag, BuildArrangement) {
                                                       "Line #0 details@1", "Line #1 graphics@1",
                                                       "Line #1 details@1", "Arrangement cost@1"}));
     EXPECT_EQ(rec.diagRecord(2)->texts()[0].body(),
-              "Line 0:\nStraight, 3 characters\nAverage angle: 30 degrees\nAerage scale: 1.5\n"
+              "Line 0:\nStraight, 3 characters\nAverage angle: 30.00 degrees\nAerage scale: 1.50\n"
               "Cost details:\nIndex\tChar\tChoice\tMatch\tTan\tNorm\tRot\tScale\n"
-              "0\t'a'\t1\t0.25\t0.5\t0.1\t1.5\t-0.2\n"
+              "0\t'a'\t1\t0.25\t0.50\t0.10\t1.50\t-0.20\n"
               "1\t'b'\t--\t0\tCharacter unmatched; pose inferred\n"
-              "2\t'a'\t0\t0.15\t0.25\t0.3\t0.5\t0.1\n"
-              "Normalized total\t\t0.6\t1.1\t0.6\t3\t-0.15\n");
-    EXPECT_NE(
-        rec.diagRecord(4)->texts()[0].body().find("3\t'b'\t--\t0\tCharacter unmatched; pose "
-                                                  "unknown\nNormalized total\t\t0\t0\t0\t0\t0\n"),
-        std::string::npos);
+              "2\t'a'\t0\t0.15\t0.25\t0.30\t0.50\t0.10\n"
+              "Normalized total\t\t0.60\t1.12\t0.60\t3.00\t-0.15\n");
+    EXPECT_NE(rec.diagRecord(4)->texts()[0].body().find(
+                  "3\t'b'\t--\t0\tCharacter unmatched; pose "
+                  "unknown\nNormalized total\t\t0.00\t0.00\t0.00\t0.00\t0.00\n"),
+              std::string::npos);
     // Total cost counts the match and spacing terms too.
     EXPECT_EQ(rec.diagRecord(5)->texts()[0].body(),
-              "Best solution:\nLine break cost\t\t2\nUnmatched char cost\t1\n"
-              "Normal trans cost\t\t0.5\nTangential trans cost\t0.25\nOrientation cost\t\t0.75\n"
-              "Scale cost\t\t0.5\nTotal cost\t\t\t5.5\n");
+              "Best solution:\nLine break cost\t\t2.00\nUnmatched char cost\t1.00\n"
+              "Normal trans cost\t\t0.50\nTangential trans cost\t0.25\nOrientation cost\t\t0.75\n"
+              "Scale cost\t\t0.50\nTotal cost\t\t\t5.50\n");
 
     const xcGraphicList& line0 = rec.diagRecord(1)->graphics()[0].list();
     ASSERT_EQ(line0.size(), 10); // the segment, then area, stroke and point of three characters
