@@ -77,7 +77,8 @@ bool solve3(std::array<std::array<double, 3>, 3> m, std::array<double, 3> b,
 double circleCost(const std::vector<xcVector<2>>& q, double a, double b, double r) {
     double cost = 0;
     for (const auto& p : q) {
-        const double e = std::hypot(p.x() - a, p.y() - b) - r;
+        const double dx = p.x() - a, dy = p.y() - b;
+        const double e = std::sqrt(dx * dx + dy * dy) - r;
         cost += e * e;
     }
     return cost;
@@ -88,11 +89,14 @@ double circleCost(const std::vector<xcVector<2>>& q, double a, double b, double 
 void refineCircle(const std::vector<xcVector<2>>& q, double& a, double& b, double& r) {
     double cost = circleCost(q, a, b, r);
     double lambda = 1e-3;
-    for (int iter = 0; iter < 50 && cost > 0; ++iter) {
+    // The points are about the origin at unit spread, so plain square roots neither overflow nor
+    // underflow, and a residual cost of kExact means agreement to about 1e-10 of the spread.
+    constexpr double kExact = 1e-20;
+    for (int iter = 0; iter < 50 && cost > kExact; ++iter) {
         std::array<std::array<double, 3>, 3> jtj{};
         std::array<double, 3> jte{};
         for (const auto& p : q) {
-            const double dx = p.x() - a, dy = p.y() - b, d = std::hypot(dx, dy);
+            const double dx = p.x() - a, dy = p.y() - b, d = std::sqrt(dx * dx + dy * dy);
             // A point at the centre has no gradient direction; it still pulls on the radius.
             const std::array<double, 3> j = {d > 0 ? -dx / d : 0.0, d > 0 ? -dy / d : 0.0, -1.0};
             const double e = d - r;
@@ -113,8 +117,11 @@ void refineCircle(const std::vector<xcVector<2>>& q, double& a, double& b, doubl
             const double na = a + step[0], nb = b + step[1], nr = r + step[2];
             const double c = circleCost(q, na, nb, nr);
             if (nr > 0 && c < cost) {
+                // Steps that change the circle or its cost only in the last digits end the
+                // refinement; chasing them costs dozens of passes on nearly straight rows.
                 const bool tiny = std::fabs(step[0]) + std::fabs(step[1]) + std::fabs(step[2]) <=
-                                  1e-15 * (std::fabs(a) + std::fabs(b) + r);
+                                      1e-12 * (std::fabs(a) + std::fabs(b) + r) ||
+                                  cost - c <= 1e-12 * cost;
                 a = na;
                 b = nb;
                 r = nr;
