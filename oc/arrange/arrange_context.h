@@ -9,6 +9,7 @@
 #include <vector>
 
 class xcOCAlphabet;
+class xc_LineCostCache;
 
 // poses[i] and scores[i] hold every candidate of expected character i, best score first.
 // isFlipped: the image's client-from-image transform, linearized at the image centre, mirrors.
@@ -20,6 +21,8 @@ struct xc_ArrangeContext {
     const std::vector<std::vector<double>>& scores;
     const xcOCArrangeParams& params;
     bool isFlipped = false;
+    // Lines already fitted during this search (null: fit every line every time).
+    xc_LineCostCache* lineCache = nullptr;
 
     long numChars() const { return static_cast<long>(keys.size()); }
 };

@@ -5,6 +5,7 @@
 #include "oc/arrange/arrange_eval.h"
 #include "oc/arrange/arrange_fit.h"
 #include "oc/arrange/compat_table.h"
+#include "oc/arrange/line_model.h"
 
 #include <algorithm>
 #include <cassert>
@@ -54,7 +55,10 @@ void completePath(xc_ArrangePath& path, long numChars) {
 
 } // namespace
 
-bool xf_ArrangeSearch_(const xc_ArrangeContext& ctx, xc_ArrangePath& bestPath) {
+bool xf_ArrangeSearch_(const xc_ArrangeContext& callerCtx, xc_ArrangePath& bestPath) {
+    xc_LineCostCache lineCache;
+    xc_ArrangeContext ctx = callerCtx;
+    ctx.lineCache = &lineCache;
     const long n = ctx.numChars();
     assert(ctx.charData.size() == static_cast<std::size_t>(n));
     assert(ctx.poses.size() == static_cast<std::size_t>(n));

@@ -5,7 +5,17 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <string>
+#include <unordered_map>
 #include <vector>
+
+// What the models of one line give before the line's length weighs them.
+struct xc_LineOutcome {
+    bool valid = false;
+    xcOCArrangeDefs::LineType type = xcOCArrangeDefs::eDontCare;
+    double averageRad = 0.0, lineScale = 1.0, lineScaleSum = 0.0;
+    double normal = 0.0, tangential = 0.0, rotation = 0.0, spacing = 0.0;
+};
 
 namespace {
 
@@ -69,6 +79,7 @@ struct Scratch {
     xcLine line;
     CircleModel circle;
     Hypothesis hyp[2];
+    std::string key;
 };
 
 Scratch& scratch() {
@@ -171,6 +182,9 @@ private:
     void spread(Hypothesis& h, bool circular, double firstAlong, double span, double unit);
     void evaluate(Hypothesis& h, bool circular, double lineScale);
     void record(const Hypothesis& h, LineType type);
+    xc_LineOutcome fitModels();
+    bool apply(const xc_LineOutcome& o, long start, long end);
+    void makeKey(std::string& key) const;
 
     const xc_ArrangeContext& ctx_;
     const xcOCArrangeParams& p_;
@@ -374,41 +388,79 @@ bool LineCoster::line(long start, long end) {
     first_ = s_.matched.front().k;
     last_ = s_.matched.back().k;
 
+    xc_LineCostCache* cache = isFinal_ ? nullptr : ctx_.lineCache;
+    std::string* key = nullptr;
+    if (cache != nullptr) {
+        key = &s_.key;
+        makeKey(*key);
+        if (const xc_LineOutcome* known = cache->find(*key)) return apply(*known, start, end);
+    }
+    const xc_LineOutcome outcome = fitModels();
+    if (cache != nullptr) cache->insert(*key, outcome);
+    return apply(outcome, start, end);
+}
+
+// The models of the current line's matched characters, before its length weighs them.
+xc_LineOutcome LineCoster::fitModels() {
+    xc_LineOutcome out;
+    const std::size_t m = s_.matched.size();
     double meanLog = 0.0;
     for (const Matched& mc : s_.matched) meanLog += mc.logScale;
     meanLog /= static_cast<double>(m);
-    const double lineScale = std::exp(meanLog);
-    fit_.lineScales.push_back(lineScale);
-    double lineScaleSum = 0.0;
+    out.lineScale = std::exp(meanLog);
     for (const Matched& mc : s_.matched) {
         const double e = (mc.logScale - meanLog) / std::numbers::ln2;
-        lineScaleSum += std::fabs(e);
+        out.lineScaleSum += std::fabs(e);
         if (isFinal_) fit_.scaleErrors[static_cast<std::size_t>(mc.k)] = e;
     }
 
     Hypothesis& straight = s_.hyp[0];
     Hypothesis& circular = s_.hyp[1];
     straight.valid = tryStraight(straight);
-    if (straight.valid) evaluate(straight, false, lineScale);
+    if (straight.valid) evaluate(straight, false, out.lineScale);
     circular.valid = tryCircular(circular);
-    if (circular.valid) evaluate(circular, true, lineScale);
-    if (!straight.valid && !circular.valid) return false;
+    if (circular.valid) evaluate(circular, true, out.lineScale);
+    if (!straight.valid && !circular.valid) return out;
     const bool isCircular =
         !straight.valid || (circular.valid && circular.cost(p_) < straight.cost(p_));
     const Hypothesis& h = isCircular ? circular : straight;
+    out.valid = true;
+    out.type = isCircular ? xcOCArrangeDefs::eCircular : xcOCArrangeDefs::eStraight;
+    out.averageRad = h.averageRad;
+    out.normal = h.normal;
+    out.tangential = h.tangential;
+    out.rotation = h.rotation;
+    out.spacing = h.spacing;
+    if (isFinal_) record(h, out.type);
+    return out;
+}
 
-    const double factor = static_cast<double>(end - start) / static_cast<double>(m);
-    normalSum_ += h.normal * factor;
-    tangentialSum_ += h.tangential * factor;
-    rotationSum_ += h.rotation * factor;
-    scaleSum_ += lineScaleSum * factor;
-    spacingSum_ += h.spacing;
-    fit_.lineAngles.push_back(xcRadian(h.averageRad));
-
-    const LineType type = isCircular ? xcOCArrangeDefs::eCircular : xcOCArrangeDefs::eStraight;
-    if (isFinal_) record(h, type);
-    fit_.lineTypes.push_back(type);
+// Adds a line's costs, weighed by its length over its matched count, and its line entries.
+bool LineCoster::apply(const xc_LineOutcome& o, long start, long end) {
+    fit_.lineScales.push_back(o.lineScale);
+    if (!o.valid) return false;
+    const double factor = static_cast<double>(end - start) / static_cast<double>(s_.matched.size());
+    normalSum_ += o.normal * factor;
+    tangentialSum_ += o.tangential * factor;
+    rotationSum_ += o.rotation * factor;
+    scaleSum_ += o.lineScaleSum * factor;
+    spacingSum_ += o.spacing;
+    fit_.lineAngles.push_back(xcRadian(o.averageRad));
+    fit_.lineTypes.push_back(o.type);
     return true;
+}
+
+// What decides a line's models: where it starts, its choices up to its last matched character
+// (unmatched ones after it are predicted by nothing) and whether the path is long enough for
+// a circular-only line type to refuse the straight model.
+void LineCoster::makeKey(std::string& key) const {
+    key.clear();
+    const auto putLong = [&key](long v) {
+        key.append(reinterpret_cast<const char*>(&v), sizeof v);
+    };
+    putLong(first_);
+    putLong(path_.depth() >= 3 ? 1 : 0);
+    for (long k = first_; k <= last_; ++k) putLong(path_.choices[static_cast<std::size_t>(k)]);
 }
 
 void LineCoster::addTerms() const {
@@ -420,6 +472,25 @@ void LineCoster::addTerms() const {
 }
 
 } // namespace
+
+struct xc_LineCostCache::Impl {
+    std::unordered_map<std::string, xc_LineOutcome> known;
+};
+
+xc_LineCostCache::xc_LineCostCache() : impl_(std::make_unique<Impl>()) {
+}
+xc_LineCostCache::~xc_LineCostCache() = default;
+
+const xc_LineOutcome* xc_LineCostCache::find(const std::string& key) const {
+    const auto it = impl_->known.find(key);
+    return it == impl_->known.end() ? nullptr : &it->second;
+}
+
+void xc_LineCostCache::insert(const std::string& key, const xc_LineOutcome& outcome) {
+    // A bound on memory: a search that outgrows it starts remembering afresh.
+    if (impl_->known.size() >= kMaxEntries) impl_->known.clear();
+    impl_->known.emplace(key, outcome);
+}
 
 bool xf_ArrangeLineCosts_(const xc_ArrangeContext& ctx, const xc_ArrangePath& path, bool isFinal,
                           xc_ArrangeFit& fit) {
