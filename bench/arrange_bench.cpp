@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
         xfOCArrange(image, *alphabets[k.font], k.keys, params, results, nullptr, 0);
         ours.push_back(threadCpuMs() - t0);
         peer.push_back(peerMs(oc_bench::toMat(image), peerModels[k.font], k.keys));
-        out << (first ? "" : ",\n") << oc_test::caseResultJson(k.id, ours.back(), results);
+        out << (first ? "" : ",\n")
+            << oc_test::caseResultJson(k.id, ours.back(), results, *alphabets[k.font], k.keys);
         first = false;
         std::fprintf(stderr, "\r%zu/%zu %s %.1f ms   ", ours.size(), data.cases.size(),
                      k.id.c_str(), ours.back());
