@@ -16,13 +16,14 @@ using Sym = xc_OCExtractDefs::Symmetry;
 
 constexpr double kDeg = std::numbers::pi / 180.0;
 
-// One expected character with a single candidate; its model box is `width` by 20.
+// One expected character with a single candidate and its model box.
 struct C {
     double x, y, angleDeg = 0.0;
     bool matched = true;
     Sym symmetry = xc_OCExtractDefs::eNoSymmetry;
     double scale = 1.0;
     double width = 10.0;
+    double height = 20.0;
 };
 
 // A character on the circle of radius r about the origin at polar angle thetaDeg, turned along
@@ -47,7 +48,7 @@ struct Arrangement {
         for (const C& c : chars) {
             keys.push_back(1);
             xc_CharData d;
-            d.rect(xcAffineRectangle({0, 0}, {c.width, 0}, {0, 20}));
+            d.rect(xcAffineRectangle({0, 0}, {c.width, 0}, {0, c.height}));
             d.symmetry = c.symmetry;
             charData.push_back(d);
             poses.push_back({xc_Pose({c.x, c.y}, xcRadian(c.angleDeg * kDeg), c.scale)});
@@ -114,6 +115,13 @@ TEST(ArrangeLineCosts, ModelsAndTerms) {
          [](Arrangement& r) { r.params.isTextDirectionSpecified(true); },
          false},
         {"clockwise arc", kCw, none, true, Defs::eCircular, kFree},
+        {"clockwise arc at no cost: the straight line wins the tie", kCw,
+         [](Arrangement& r) {
+             r.params.normalTransCost(0);
+             r.params.tangentialTransCost(0);
+             r.params.orientationCost(0);
+         },
+         true, Defs::eStraight},
         {"clockwise arc wanted", kCw, [](Arrangement& r) { readingDirection(r, true, false); },
          true, Defs::eCircular, kFree},
         {"clockwise arc unwanted", kCw, [](Arrangement& r) { readingDirection(r, false, false); },
@@ -134,6 +142,10 @@ TEST(ArrangeLineCosts, ModelsAndTerms) {
         {"more than a full turn",
          {onCircle(30, 0, 90), onCircle(30, 170, 90), onCircle(30, 340, 90), onCircle(30, 510, 90),
           onCircle(30, 520, 90), onCircle(30, 530, 90), onCircle(30, 540, 90)},
+         circularOnly,
+         false},
+        {"a step of 200 degrees",
+         {onCircle(30, 0, 90), onCircle(30, 200, 90), onCircle(30, 210, 90)},
          circularOnly,
          false},
         {"two matched of three on a circular line",
@@ -206,17 +218,20 @@ TEST(ArrangeLineCosts, ModelsAndTerms) {
 }
 
 // A 180-symmetric character counts in the reading nearer the others' mean; a fully symmetric one
-// not at all. A lone character's line takes its angle and scale.
+// not at all. A lone character's line takes its angle and scale, and it keeps its own pose as
+// its prediction.
 TEST(ArrangeLineCosts, LineAnglesAndScales) {
-    Arrangement run({{0, 0, 30, true, xc_OCExtractDefs::eNoSymmetry, 1.5},
+    Arrangement run({{3, 4, 30, true, xc_OCExtractDefs::eNoSymmetry, 1.5},
                      {0, 50},
                      {15, 50, 200, true, xc_OCExtractDefs::e180Symmetry},
                      {30, 50, 77, true, xc_OCExtractDefs::eFullSymmetry},
                      {45, 50}},
                     {0, 1});
-    ASSERT_TRUE(run(false));
+    ASSERT_TRUE(run(true));
     const xc_ArrangeFit& f = run.fit;
     EXPECT_EQ(f.lineTypes[0], Defs::eDontCare);
+    EXPECT_EQ(f.expectedPositions[0], xcVector<2>(3, 4));
+    EXPECT_EQ(f.expectedAngles[0], run.poses[0][0].angle);
     EXPECT_NEAR(f.lineAngles[0].toDouble(), 30 * kDeg, 1e-12);
     EXPECT_EQ(f.lineScales[0], 1.5);
     EXPECT_NEAR(f.lineAngles[1].toDouble(),
@@ -224,27 +239,36 @@ TEST(ArrangeLineCosts, LineAnglesAndScales) {
     EXPECT_NEAR(f.lineScales[1], 1.0, 1e-12);
 }
 
-// Final evaluation on a line running down the image: the unmatched middle character is placed
-// by the widths (20, 10, 10: gap 2.5, so 17.5 along) and turned with the line.
+// Final evaluation of upright characters stacked down the image: the two unmatched ones are
+// placed by their heights (20, 20, 60, 20 along the line: inner 100, gap 20/3) and stay upright,
+// relative to the line at the mean of -90 degrees.
 TEST(ArrangeLineCosts, FinalStraightPredictions) {
-    Arrangement run({{5, 0, 90, true, xc_OCExtractDefs::eNoSymmetry, 1.0, 20.0},
-                     {9, 9, 0, false},
-                     {5, 30, 90, true, xc_OCExtractDefs::eNoSymmetry, 4.0}},
+    const Sym none = xc_OCExtractDefs::eNoSymmetry;
+    Arrangement run({{5, 0},
+                     {9, 9, 30, false},
+                     {9, 9, 30, false, none, 1.0, 10.0, 60.0},
+                     {5, 120, 0, true, none, 4.0}},
                     {0});
     ASSERT_TRUE(run(true));
     const xc_ArrangeFit& f = run.fit;
-    ASSERT_EQ(f.expectedPositions.size(), 3u);
-    EXPECT_NEAR(f.expectedPositions[1].x(), 5.0, 1e-9);
-    EXPECT_NEAR(f.expectedPositions[1].y(), 17.5, 1e-9);
-    EXPECT_NEAR(f.expectedAngles[1].toDouble(), 90 * kDeg, 1e-12);
-    EXPECT_NEAR(f.expectedPositions[2].y(), 30.0, 1e-9);
-    EXPECT_NEAR(f.scaleErrors[0], -1.0, 1e-12);
-    EXPECT_EQ(f.scaleErrors[1], 0.0);
-    EXPECT_NEAR(f.scaleErrors[2], 1.0, 1e-12);
+    ASSERT_EQ(f.expectedPositions.size(), 4u);
     ASSERT_EQ(f.lineSegments.size(), 1u);
-    EXPECT_NEAR(f.lineSegments[0].p1().y(), 0.0, 1e-9);
-    EXPECT_NEAR(f.lineSegments[0].p2().y(), 30.0, 1e-9);
-    EXPECT_NEAR(f.lineSegments[0].p2().x(), 5.0, 1e-9);
+    const double got[] = {f.expectedPositions[1].x(),
+                          f.expectedPositions[1].y(),
+                          f.expectedPositions[2].y(),
+                          f.expectedPositions[3].y(),
+                          f.expectedAngles[1].toDouble(),
+                          f.expectedAngles[3].toDouble(),
+                          f.scaleErrors[0],
+                          f.scaleErrors[1],
+                          f.scaleErrors[3],
+                          f.lineSegments[0].p1().y(),
+                          f.lineSegments[0].p2().x(),
+                          f.lineSegments[0].p2().y(),
+                          f.lineAngles[0].toDouble()};
+    const double want[] = {5, 20 + 20.0 / 3, 80 - 20.0 / 3, 120, 0, 0, -1, 0, 1, 0,
+                           5, 120,           -90 * kDeg};
+    for (int i = 0; i < 13; ++i) EXPECT_NEAR(got[i], want[i], 1e-9) << i;
 }
 
 // Final evaluation on a clockwise arc of 60 degrees with four equally wide characters: the
