@@ -343,14 +343,13 @@ void LineCoster::evaluate(Hypothesis& h, bool circular, double lineScale) {
     }
 }
 
-// Copies the chosen model's predictions and the matched characters' errors into the fit, with
+// Copies the chosen model's predictions and errors (0 for unmatched characters) into the fit, with
 // the line's drawing: a segment between the feet of its end characters, or an arc.
 void LineCoster::record(const Hypothesis& h, LineType type) {
     for (std::size_t i = 0; i < h.along.size(); ++i) {
         const std::size_t k = static_cast<std::size_t>(first_) + i;
         fit_.expectedPositions[k] = h.expectedPositions[i];
         fit_.expectedAngles[k] = xcRadian(h.expectedAnglesRad[i]);
-        if (path_.choices[k] < 0) continue;
         fit_.tangentialErrors[k] = h.tangentialErrors[i];
         fit_.normalErrors[k] = h.normalErrors[i];
         fit_.rotationErrors[k] = h.rotationErrors[i];
