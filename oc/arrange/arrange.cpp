@@ -124,6 +124,13 @@ void xfOCArrange_(const xcPelBuffer_const<unsigned char>& image,
     auto& statuses = Access::statusFlags(results);
     auto& charScores = Access::scores(results);
     oc_arrange_detail::assignPoses(ctx, bestPath, fit, found, statuses, charScores, finalPoses);
+    // The line tables tell how the arrangement placed each character, before refinement.
+    std::vector<xcOCArrangeDefs::CharStatus> assignedStatuses;
+    std::vector<xc_Pose> assignedPoses;
+    if (intermediate) {
+        assignedStatuses = statuses;
+        assignedPoses = finalPoses;
+    }
 
     xf_RefineArrangement(image, alphabetHandle, keys, finalPoses, statuses, charScores, stageRec,
                          flags);
@@ -133,7 +140,8 @@ void xfOCArrange_(const xcPelBuffer_const<unsigned char>& image,
     Access::isFound(results) = true;
 
     if (intermediate && found)
-        xf_RecordBuildArrangement_(rec, image, ctx, bestPath, fit, found, statuses, finalPoses);
+        xf_RecordBuildArrangement_(rec, image, ctx, bestPath, fit, found, assignedStatuses,
+                                   assignedPoses);
     if (rec != nullptr && xcDiagObject::shouldRecord(flags, kOutputFlag))
         xf_RecordArrangeOutput_(rec, image, alphabet, keys, results);
 }

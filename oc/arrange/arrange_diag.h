@@ -27,7 +27,7 @@ OC_API void xf_RecordArrangeIntermediate_(xcDiagObject* rec,
 // "Build arrangement": one level deeper the image, per line of the fit a "Line #<l> graphics"
 // record (line model in red, each character not unknown at its pose) and a "Line #<l> details"
 // table, then "Arrangement cost"; `found` false records "No valid solution found" instead.
-// statuses and poses are what the driver reports per character, after refinement.
+// statuses and poses are the arrangement's own placement of each character, before refinement.
 OC_API void xf_RecordBuildArrangement_(xcDiagObject* rec,
                                        const xcPelBuffer_const<unsigned char>& image,
                                        const xc_ArrangeContext& ctx, const xc_ArrangePath& path,
