@@ -31,45 +31,23 @@ Keys keysOf(const std::u32string& s) {
     return Keys(s.begin(), s.end());
 }
 
-// Where each expected character is printed; `printed` may differ from the expected key (a
-// substitution) or be 0 (nothing printed).
-struct Printed {
-    long printed;
-    xcXform<2> pose;
-};
-
-double advanceOf(const Keys& keys) {
-    double w = 0.0;
-    for (long k : keys) w = std::max(w, double(alphabet().glyph(k).trainWidth()));
-    return w;
-}
-
-// Centres on a straight line through (cx, cy) at angleDeg, one advance apart.
-std::vector<xcXform<2>> straightPoses(const Keys& keys, double angleDeg, xcVector<2> centre) {
-    const double adv = advanceOf(keys), t = angleDeg * std::numbers::pi / 180.0;
+// Poses one advance apart through `centre`: on a straight line at angleDeg (radius 0), or on an
+// arc of that radius read clockwise on screen, tops outwards (angleDeg 1), or counter-clockwise,
+// tops inwards (angleDeg -1).
+std::vector<xcXform<2>> placed(const Keys& keys, double angleDeg, xcVector<2> centre,
+                               double radius = 0.0) {
+    double adv = 0.0;
+    for (long k : keys) adv = std::max(adv, double(alphabet().glyph(k).trainWidth()));
     std::vector<xcXform<2>> out;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const double along = (double(i) - 0.5 * double(keys.size() - 1)) * adv;
-        out.push_back(placementPose(alphabet().glyph(keys[i]), angleDeg, 1.0,
-                                    centre + xcVector<2>(std::cos(t), std::sin(t)) * along));
-    }
-    return out;
-}
-
-// Centres on an arc about `centre`, tops pointing away from it, read clockwise on screen
-// (y down) or counter-clockwise (tops then point to the centre so the text stays readable).
-std::vector<xcXform<2>> arcPoses(const Keys& keys, double radius, bool clockwise,
-                                 xcVector<2> centre) {
-    const double step = advanceOf(keys) / radius;
-    std::vector<xcXform<2>> out;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const double off = (double(i) - 0.5 * double(keys.size() - 1)) * step;
-        const double polar = clockwise ? -std::numbers::pi / 2 + off : std::numbers::pi / 2 - off;
-        const double turnDeg =
-            (polar + (clockwise ? 1 : -1) * std::numbers::pi / 2) * 180.0 / std::numbers::pi;
+        const double off = (double(i) - 0.5 * double(keys.size() - 1)) * adv;
+        const double t = radius > 0 ? angleDeg * (off / radius - std::numbers::pi / 2)
+                                    : angleDeg * std::numbers::pi / 180.0;
+        const xcVector<2> at = radius > 0 ? centre + xcVector<2>(std::cos(t), std::sin(t)) * radius
+                                          : centre + xcVector<2>(std::cos(t), std::sin(t)) * off;
+        const double turn = radius > 0 ? (t + angleDeg * std::numbers::pi / 2) : t;
         out.push_back(
-            placementPose(alphabet().glyph(keys[i]), turnDeg, 1.0,
-                          centre + xcVector<2>(std::cos(polar), std::sin(polar)) * radius));
+            placementPose(alphabet().glyph(keys[i]), turn * 180.0 / std::numbers::pi, 1.0, at));
     }
     return out;
 }
@@ -80,16 +58,16 @@ struct Arranged {
     std::vector<xcXform<2>> found;
 };
 
-Arranged arrange(const Keys& keys, const std::vector<Printed>& printed,
+// Prints printed[i] (0: nothing) at poses[i] (image coordinates) and arranges `keys`.
+Arranged arrange(const Keys& keys, const Keys& printed, const std::vector<xcXform<2>>& poses,
                  const xcOCArrangeParams& params = {},
-                 const xcPelBuffer_const<unsigned char>& mask = {},
-                 const xcXform<2>* client = nullptr) {
+                 const xcPelBuffer_const<unsigned char>& mask = {}, const xcXform<2>& client = {}) {
     Scene scene(320, 240);
-    for (const Printed& p : printed)
-        if (p.printed != 0) scene.place(alphabet().glyph(p.printed), p.pose);
+    for (std::size_t i = 0; i < printed.size(); ++i)
+        if (printed[i] != 0) scene.place(alphabet().glyph(printed[i]), poses[i]);
     Arranged r;
     r.image = scene.finish(0.6, 2.0, 7);
-    if (client != nullptr) r.image.clientFromImageXform(*client);
+    r.image.clientFromImageXform(client);
     if (mask.isBound())
         xfOCArrange(r.image, mask, *alphabet().alphabet(), keys, params, r.results, nullptr, 0);
     else
@@ -98,14 +76,7 @@ Arranged arrange(const Keys& keys, const std::vector<Printed>& printed,
     return r;
 }
 
-std::vector<Printed> asPrinted(const Keys& keys, const std::vector<xcXform<2>>& poses) {
-    std::vector<Printed> out;
-    for (std::size_t i = 0; i < keys.size(); ++i) out.push_back({keys[i], poses[i]});
-    return out;
-}
-
-// The reported pose of character i against where it was printed: centre within 1.5 pels,
-// angle within 3 degrees.
+// The reported pose of character i against the truth: centre within tolPx, angle within 3 deg.
 void expectNear(const Arranged& r, const Keys& keys, const std::vector<xcXform<2>>& truth,
                 std::size_t i, double tolPx = 1.5) {
     ASSERT_EQ(r.found.size(), keys.size());
@@ -125,13 +96,13 @@ TEST(OCArrange, ReadsStraightAndCircularLinesAtAnyAngle) {
     };
     const xcXform<2> mirror(xcMatrix<2>(1, 0, 0, -1), xcVector<2>(0, 240));
     const Case cases[] = {
-        {"upright", straightPoses(keys, 0.0, {160, 120}), {}},
-        {"37 degrees", straightPoses(keys, 37.0, {160, 120}), {}},
-        {"upside down", straightPoses(keys, 180.0, {160, 120}), {}},
-        {"-100 degrees", straightPoses(keys, -100.0, {160, 120}), {}},
-        {"clockwise arc", arcPoses(keys, 90.0, true, {160, 150}), {}},
-        {"counter-clockwise arc", arcPoses(keys, 90.0, false, {160, 90}), {}},
-        {"mirrored client frame", straightPoses(keys, 20.0, {160, 120}), mirror},
+        {"upright", placed(keys, 0.0, {160, 120}), {}},
+        {"37 degrees", placed(keys, 37.0, {160, 120}), {}},
+        {"upside down", placed(keys, 180.0, {160, 120}), {}},
+        {"-100 degrees", placed(keys, -100.0, {160, 120}), {}},
+        {"clockwise arc", placed(keys, 1.0, {160, 150}, 90.0), {}},
+        {"counter-clockwise arc", placed(keys, -1.0, {160, 90}, 90.0), {}},
+        {"mirrored client frame", placed(keys, 20.0, {160, 120}), mirror},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -139,7 +110,7 @@ TEST(OCArrange, ReadsStraightAndCircularLinesAtAnyAngle) {
         // shows through its transform (a mirror image under the mirroring one).
         std::vector<xcXform<2>> inImage = c.truth;
         for (xcXform<2>& t : inImage) t = c.client.inverse() * t;
-        const Arranged r = arrange(keys, asPrinted(keys, inImage), {}, {}, &c.client);
+        const Arranged r = arrange(keys, keys, inImage, {}, {}, c.client);
         ASSERT_TRUE(r.results.isFound());
         EXPECT_FALSE(r.results.isSearchTruncated());
         EXPECT_EQ(r.results.arrangement()->numLines(), 1);
@@ -153,20 +124,19 @@ TEST(OCArrange, ReadsStraightAndCircularLinesAtAnyAngle) {
 
 TEST(OCArrange, TwoLinesMissingSubstitutedAndMaskedCharacters) {
     const Keys keys = keysOf(kText);
-    const std::vector<xcXform<2>> truth = straightPoses(keys, 10.0, {160, 120});
+    const std::vector<xcXform<2>> truth = placed(keys, 10.0, {160, 120});
 
     // Nothing printed at 2: inferred from the line, near where it belongs.
-    std::vector<Printed> missing = asPrinted(keys, truth);
-    missing[2].printed = 0;
-    const Arranged m = arrange(keys, missing);
+    Keys printed = keys;
+    printed[2] = 0;
+    const Arranged m = arrange(keys, printed, truth);
     EXPECT_EQ(m.results.statusFlags()[2], Defs::eInferred);
     EXPECT_EQ(m.results.scores()[2], 0.0);
     expectNear(m, keys, truth, 2, 3.0);
 
     // Z printed where 2 is expected: never matched with a good score.
-    std::vector<Printed> substituted = asPrinted(keys, truth);
-    substituted[2].printed = 'Z';
-    const Arranged s = arrange(keys, substituted);
+    printed[2] = 'Z';
+    const Arranged s = arrange(keys, printed, truth);
     EXPECT_TRUE(s.results.statusFlags()[2] != Defs::eMatched || s.results.scores()[2] < 0.8);
     EXPECT_EQ(s.results.statusFlags()[3], Defs::eMatched);
 
@@ -174,16 +144,16 @@ TEST(OCArrange, TwoLinesMissingSubstitutedAndMaskedCharacters) {
     for (const unsigned char level : {127, 128}) {
         xcPelBuffer<unsigned char> mask(320, 240);
         xfPelSet(mask, level);
-        const Arranged k = arrange(keys, asPrinted(keys, truth), {}, mask);
+        const Arranged k = arrange(keys, keys, truth, {}, mask);
         for (std::size_t i = 0; i < keys.size(); ++i)
             EXPECT_EQ(k.results.statusFlags()[i], level == 128 ? Defs::eMatched : Defs::eUnknown);
     }
 
     // Two lines, the second below the first: each line's first character frames it.
     const Keys top = keysOf(U"KR2"), bottom = keysOf(U"P6A");
-    std::vector<xcXform<2>> poses = straightPoses(top, 0.0, {160, 90});
-    for (const auto& p : straightPoses(bottom, 0.0, {160, 150})) poses.push_back(p);
-    const Arranged two = arrange(keys, asPrinted(keys, poses));
+    std::vector<xcXform<2>> poses = placed(top, 0.0, {160, 90});
+    for (const auto& p : placed(bottom, 0.0, {160, 150})) poses.push_back(p);
+    const Arranged two = arrange(keys, keys, poses);
     ASSERT_EQ(two.results.arrangement()->numLines(), 2);
     EXPECT_EQ(two.results.arrangement()->lines()[1]->name(), "Line 1");
     for (std::size_t i = 0; i < keys.size(); ++i) expectNear(two, keys, poses, i);
@@ -230,10 +200,8 @@ TEST(OCArrange, NothingFoundLeavesEveryCharacterUnknownOnItsOwnLine) {
         params.maxCandidates(c.maxCandidates);
         // A blank image has no candidates at all; with a code printed but maxCandidates 0 the
         // arrangement search stops before its first step.
-        std::vector<Printed> printed = asPrinted(keys, straightPoses(keys, 0.0, {160, 120}));
-        if (!c.truncated)
-            for (Printed& p : printed) p.printed = 0;
-        const Arranged r = arrange(keys, printed, params);
+        const Arranged r =
+            arrange(keys, c.truncated ? keys : Keys(3, 0), placed(keys, 0.0, {160, 120}), params);
         ASSERT_TRUE(r.results.isFound());
         EXPECT_EQ(r.results.isSearchTruncated(), c.truncated);
         EXPECT_EQ(r.results.arrangement()->numLines(), 3);
@@ -247,8 +215,7 @@ TEST(OCArrange, NothingFoundLeavesEveryCharacterUnknownOnItsOwnLine) {
 
 TEST(OCArrange, DiagnosticsNeverChangeTheResult) {
     const Keys keys = keysOf(kText);
-    const std::vector<Printed> printed = asPrinted(keys, straightPoses(keys, 5.0, {160, 120}));
-    const Arranged plain = arrange(keys, printed);
+    const Arranged plain = arrange(keys, keys, placed(keys, 5.0, {160, 120}));
     xcDiagObject rec;
     xcOCArrangeResults withRecords;
     xfOCArrange(plain.image, *alphabet().alphabet(), keys, {}, withRecords, &rec, 0x70000);
