@@ -40,11 +40,11 @@ svg.defs{position:absolute;width:0;height:0}
 table.text{border-collapse:collapse;margin:.5em 0;font:12px monospace}
 table.text caption{text-align:left;font:bold 12px sans-serif;padding-bottom:.2em}
 table.text td{border:1px solid #ccd;padding:1px 6px;white-space:pre;vertical-align:top}
+table.text td[colspan]{white-space:pre-wrap;overflow-wrap:anywhere}
 )";
 
 bool drawable(const xcDiagRecord& r) {
-    return r.hasImage() && r.image().isBound() && r.image().width() > 0 &&
-           r.image().height() > 0;
+    return r.hasImage() && r.image().isBound() && r.image().width() > 0 && r.image().height() > 0;
 }
 
 const char* kindName(xcDiagRecord::Kind k) {
@@ -66,8 +66,10 @@ struct Plan {
     // Per record: the record whose image it shows (itself, or for graphics without an image the
     // nearest earlier record with one at the same or a lower level), or -1.
     std::vector<long> host;
-    // Per record with an image: its index in `pels`.
+    // Per record with an image: its index in `pels`, and the graphics records drawn over it,
+    // which its own figure shows too, as a viewer layers them over the image it shows.
     std::vector<long> pelsOf;
+    std::vector<std::vector<long>> layered;
     // One handle per distinct pel window (same root and same window in it), encoded once.
     std::vector<Image> pels;
 };
@@ -77,6 +79,7 @@ Plan planPage(const xcDiagObject& rec) {
     const auto n = static_cast<std::size_t>(rec.numRecords());
     plan.host.assign(n, -1);
     plan.pelsOf.assign(n, -1);
+    plan.layered.resize(n);
     // Candidate hosts by rising level: a record with an image hides every earlier one at its
     // level or deeper from the records after it.
     std::vector<long> hosts;
@@ -98,6 +101,7 @@ Plan planPage(const xcDiagObject& rec) {
             for (auto h = hosts.rbegin(); h != hosts.rend(); ++h)
                 if (rec.diagRecord(*h)->level() <= r.level()) {
                     plan.host[at] = *h;
+                    plan.layered[static_cast<std::size_t>(*h)].push_back(i);
                     break;
                 }
         }
@@ -127,8 +131,7 @@ void writeLegend(std::ostream& os, const xcDiagRecord& r) {
 }
 
 // The record's own image, or its graphics over its host's image.
-void writeFigureOverImage(std::ostream& os, const xcDiagObject& rec, const Plan& plan,
-                          long index) {
+void writeFigureOverImage(std::ostream& os, const xcDiagObject& rec, const Plan& plan, long index) {
     const xcDiagRecord& r = *rec.diagRecord(index);
     const long hostIndex = plan.host[static_cast<std::size_t>(index)];
     const xcDiagRecord& host = *rec.diagRecord(hostIndex);
@@ -136,18 +139,29 @@ void writeFigureOverImage(std::ostream& os, const xcDiagObject& rec, const Plan&
     const xcPelRect w = img.window();
     const long zoom = std::clamp(kMinShownPx / std::max(w.width(), w.height()), 1L, kMaxZoom);
     os << "<figure><svg class=\"view\" xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" << w.x()
-       << ' ' << w.y() << ' ' << w.width() << ' ' << w.height() << "\" width=\""
-       << w.width() * zoom << "\" height=\"" << w.height() * zoom << "\">\n<use href=\"#im"
+       << ' ' << w.y() << ' ' << w.width() << ' ' << w.height() << "\" width=\"" << w.width() * zoom
+       << "\" height=\"" << w.height() * zoom << "\">\n<use href=\"#im"
        << plan.pelsOf[static_cast<std::size_t>(hostIndex)] << "\" x=\"" << w.x() << "\" y=\""
        << w.y() << "\"/>\n<g class=\"overlay\">\n";
     const detail::OverlayFrame frame{img.imageFromClientXform(), 1.0 / double(zoom)};
     for (const xcDiagGraphics& g : r.graphics()) detail::writeSvgGraphics(os, g, frame);
-    os << "</g></svg>\n<figcaption>";
+    os << "</g>\n";
+    const std::vector<long> none;
+    const auto& layers = hostIndex == index ? plan.layered[static_cast<std::size_t>(index)] : none;
+    for (const long k : layers) {
+        os << "<g class=\"overlay\" data-record=\"" << k << "\">\n";
+        for (const xcDiagGraphics& g : rec.diagRecord(k)->graphics())
+            detail::writeSvgGraphics(os, g, frame);
+        os << "</g>\n";
+    }
+    os << "</svg>\n<figcaption>";
     if (hostIndex == index)
         os << "Image " << escapeHtml(r.imageTitle()) << ": " << w.width() << " x " << w.height()
            << " at (" << w.x() << ", " << w.y() << ")";
     else
         os << "Drawn over the image of #" << hostIndex << ' ' << escapeHtml(host.title());
+    for (std::size_t k = 0; k < layers.size(); ++k)
+        os << (k == 0 ? "; with the graphics of #" : ", #") << layers[k];
     os << "</figcaption></figure>\n";
 }
 
@@ -167,24 +181,33 @@ void writeFigureAlone(std::ostream& os, const xcDiagRecord& r) {
        << shapes.str() << "</g></svg>\n<figcaption>No image to draw over</figcaption></figure>\n";
 }
 
-// Rows at "\n" (a final one starts no row), cells at tabs, every character kept.
+// Rows at "\n" (a final one starts no row), cells at tabs, every character kept. A row without
+// a tab spans the table's width, so that a long line of prose does not widen its first column.
 void writeTextTable(std::ostream& os, const xcDiagText& t) {
-    os << "<table class=\"text\"><caption>" << escapeHtml(t.title()) << "</caption>\n";
-    const std::string& body = t.body();
-    std::size_t start = 0;
-    while (start < body.size()) {
-        std::size_t end = body.find('\n', start);
-        if (end == std::string::npos) end = body.size();
-        os << "<tr>";
-        std::size_t cell = start;
-        while (true) {
-            const std::size_t tab = std::min(body.find('\t', cell), end);
-            os << "<td>" << escapeHtml(std::string_view(body).substr(cell, tab - cell)) << "</td>";
-            if (tab == end) break;
+    const std::string_view body = t.body();
+    std::vector<std::vector<std::string_view>> rows;
+    std::size_t columns = 1;
+    for (std::size_t start = 0; start < body.size();) {
+        const std::size_t end = std::min(body.find('\n', start), body.size());
+        const std::string_view line = body.substr(start, end - start);
+        std::vector<std::string_view>& cells = rows.emplace_back();
+        for (std::size_t cell = 0;;) {
+            const std::size_t tab = std::min(line.find('\t', cell), line.size());
+            cells.push_back(line.substr(cell, tab - cell));
+            if (tab == line.size()) break;
             cell = tab + 1;
         }
-        os << "</tr>\n";
+        columns = std::max(columns, cells.size());
         start = end + 1;
+    }
+    os << "<table class=\"text\"><caption>" << escapeHtml(t.title()) << "</caption>\n";
+    for (const auto& cells : rows) {
+        os << "<tr>";
+        if (cells.size() == 1 && columns > 1)
+            os << "<td colspan=\"" << columns << "\">" << escapeHtml(cells[0]) << "</td>";
+        else
+            for (const std::string_view c : cells) os << "<td>" << escapeHtml(c) << "</td>";
+        os << "</tr>\n";
     }
     os << "</table>\n";
 }

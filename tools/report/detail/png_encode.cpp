@@ -15,7 +15,8 @@ struct CtxFree {
 };
 
 void check(int err) {
-    if (err != 0) throw std::runtime_error(std::string("PNG encoding failed: ") + spng_strerror(err));
+    if (err != 0)
+        throw std::runtime_error(std::string("PNG encoding failed: ") + spng_strerror(err));
 }
 
 } // namespace

@@ -78,7 +78,8 @@ Points arcPoints(const xcEllipseArc2& arc, bool& fullTurn) {
     // A full turn is closed by the polygon, so its last point (the first again) is left out.
     const long last = fullTurn ? steps - 1 : steps;
     for (long i = 0; i <= last; ++i)
-        pts.push_back(arc.pointAt(xcRadian(arc.start().toDouble() + span * double(i) / double(steps))));
+        pts.push_back(
+            arc.pointAt(xcRadian(arc.start().toDouble() + span * double(i) / double(steps))));
     return pts;
 }
 
@@ -109,16 +110,15 @@ void writeOutline(std::ostream& os, const Outline& o, const std::string& attrs) 
     os << '<' << o.element;
     if (o.element == "line")
         os << " x1=\"" << svgNumber(o.pts[0].x()) << "\" y1=\"" << svgNumber(o.pts[0].y())
-           << "\" x2=\"" << svgNumber(o.pts[1].x()) << "\" y2=\"" << svgNumber(o.pts[1].y())
-           << '"';
+           << "\" x2=\"" << svgNumber(o.pts[1].x()) << "\" y2=\"" << svgNumber(o.pts[1].y()) << '"';
     else
         os << " points=\"" << pointList(o.pts) << '"';
     os << attrs;
 }
 
 // An icon centred on p, `half` SVG units from its centre to its edge.
-void writeIcon(std::ostream& os, xcGraphicPointIcon::Icon icon, const xcVector<2>& p,
-               double half, const std::string& attrs) {
+void writeIcon(std::ostream& os, xcGraphicPointIcon::Icon icon, const xcVector<2>& p, double half,
+               const std::string& attrs) {
     const std::string x0 = svgNumber(p.x() - half), x1 = svgNumber(p.x() + half);
     const std::string y0 = svgNumber(p.y() - half), y1 = svgNumber(p.y() + half);
     const std::string cx = svgNumber(p.x()), cy = svgNumber(p.y()), h = svgNumber(half);
@@ -128,8 +128,8 @@ void writeIcon(std::ostream& os, xcGraphicPointIcon::Icon icon, const xcVector<2
            << '"';
         break;
     case xcGraphicPointIcon::eCross:
-        os << "<path d=\"M" << x0 << ',' << y0 << 'L' << x1 << ',' << y1 << 'M' << x0 << ','
-           << y1 << 'L' << x1 << ',' << y0 << '"';
+        os << "<path d=\"M" << x0 << ',' << y0 << 'L' << x1 << ',' << y1 << 'M' << x0 << ',' << y1
+           << 'L' << x1 << ',' << y0 << '"';
         break;
     case xcGraphicPointIcon::eCircle:
         os << "<circle cx=\"" << cx << "\" cy=\"" << cy << "\" r=\"" << h << '"';
@@ -139,8 +139,8 @@ void writeIcon(std::ostream& os, xcGraphicPointIcon::Icon icon, const xcVector<2
            << "\" height=\"" << svgNumber(2 * half) << '"';
         break;
     case xcGraphicPointIcon::eDiamond:
-        os << "<polygon points=\"" << cx << ',' << y0 << ' ' << x1 << ',' << cy << ' ' << cx
-           << ',' << y1 << ' ' << x0 << ',' << cy << '"';
+        os << "<polygon points=\"" << cx << ',' << y0 << ' ' << x1 << ',' << cy << ' ' << cx << ','
+           << y1 << ' ' << x0 << ',' << cy << '"';
         break;
     }
     os << attrs;
