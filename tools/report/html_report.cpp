@@ -181,8 +181,9 @@ void writeFigureAlone(std::ostream& os, const xcDiagRecord& r) {
        << shapes.str() << "</g></svg>\n<figcaption>No image to draw over</figcaption></figure>\n";
 }
 
-// Rows at "\n" (a final one starts no row), cells at tabs, every character kept. A row without
-// a tab spans the table's width, so that a long line of prose does not widen its first column.
+// Rows at "\n" (a final one starts no row), cells at runs of tabs (the recorders' texts pad with
+// extra tabs to line columns up on a terminal), every other character kept. A row without a tab
+// spans the table's width, so that a long line of prose does not widen its first column.
 void writeTextTable(std::ostream& os, const xcDiagText& t) {
     const std::string_view body = t.body();
     std::vector<std::vector<std::string_view>> rows;
@@ -196,6 +197,7 @@ void writeTextTable(std::ostream& os, const xcDiagText& t) {
             cells.push_back(line.substr(cell, tab - cell));
             if (tab == line.size()) break;
             cell = tab + 1;
+            while (cell < line.size() && line[cell] == '\t') ++cell;
         }
         columns = std::max(columns, cells.size());
         start = end + 1;
