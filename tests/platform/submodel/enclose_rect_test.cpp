@@ -67,16 +67,12 @@ Box sampled(const xcPolygon& poly, const xcXform<2>& pose, const xcXform<2>& c, 
 
 } // namespace
 
+// Without uncertainty, exactly the bounding box of the vertices placed by pose, then mapped by
+// c^-1.
 TEST(EncloseRect, WithoutUncertaintyIsTheBoundingBoxOfTheMappedPolygon) {
     const xcPolygon poly({{0, 0}, {7, 1}, {5, 9}, {-2, 4}}, 0);
-    for (const xcXform<2>& pose :
-         {xcXform<2>(), affine(30, 30, 1.5, 1.5, 10, -4), affine(-70, -50, 0.7, 2.0, 3, 8)})
-        for (const xcXform<2>& c :
-             {xcXform<2>(), affine(0, 0, 2, 2, 100, 50), affine(15, 40, 1.2, 0.8, -7, 2)}) {
-            const xcRect box = poly.map(pose).map(c.inverse()).boundingBox();
-            // Exactly: the vertices placed by pose, then mapped by c^-1.
-            EXPECT_EQ(enclose(poly, pose, c, 0, 0, 0, 0), box);
-        }
+    const xcXform<2> pose = affine(-70, -50, 0.7, 2.0, 3, 8), c = affine(15, 40, 1.2, 0.8, -7, 2);
+    EXPECT_EQ(enclose(poly, pose, c, 0, 0, 0, 0), poly.map(pose).map(c.inverse()).boundingBox());
 }
 
 TEST(EncloseRect, HandComputedUncertainties) {

@@ -110,6 +110,18 @@ TEST(SubModelErrors, FailedRunsLeaveResultsAsTheyWere) {
         expectError<xc_SubModelDefs::BadPose>(
             [&] { tool.run(image, xc2XformLinear(bad), params, points, rs, nullptr, 0); },
             "The start pose does not place the sub-model on the image's pel grid.", 0x807);
+    // Non-finite client transforms, on the image searched or on the image trained on.
+    for (const xcVector<2>& t :
+         {xcVector<2>(INFINITY, 0.0), xcVector<2>(0.0, -INFINITY), xcVector<2>(kNaN, 0.0)}) {
+        xcPelBuffer<unsigned char> badImage = image;
+        badImage.clientFromImageXform(xcXform<2>::translation(t));
+        EXPECT_EQ(caught<xc_SubModelDefs::BadPose>([&] {
+                      tool.run(badImage, identity, params, points, rs, nullptr, 0);
+                  }).errorNumber(),
+                  0x807);
+        EXPECT_THROW(run(trained(xcSubModel(badImage, "m")), image, params),
+                     xc_SubModelDefs::BadPose);
+    }
     expectUnchanged();
 
     // A time limit that has passed stops the run.
