@@ -25,6 +25,10 @@ xcOCAlphabet loadAlphabet(const Bytes& bytes) {
 } // namespace
 
 TEST(OCAlphabet, ConstructionAndThreshold) {
+    const xcOCAlphabet def;
+    EXPECT_TRUE(def.isCompiled());
+    EXPECT_EQ(def.confusionMatrix().rows(), 1);
+
     const xcOCAlphabet a({normal(1, "a"), blank(2, "sp")}, 0.25, false, "abc");
     EXPECT_FALSE(a.isCompiled());
     EXPECT_EQ(a.characterIndex(2), 1);

@@ -44,6 +44,7 @@ xc2Rigid shift(double x, double y) {
 } // namespace
 
 TEST(OCLine, EvenlySpacedAndPoseListConstructors) {
+    ASSERT_FALSE(xcOCLine().alphabet().isNull());
     const AlphabetHandle abc = letters();
     const xcOCLine even(keySets({10, 20, 30}), abc, shift(10, 0), 1.5, 2.0, xcRadian(0.1), 0.2,
                         "even");
