@@ -3,7 +3,9 @@
 #include "support/glyph_alphabet.h"
 
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -30,7 +32,9 @@ std::string slurp(const fs::path& p) {
 class CliTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = fs::temp_directory_path() / "oc_cli_test";
+        // One folder per test process: ctest runs the tests of this program side by side.
+        dir_ = fs::temp_directory_path() /
+               (std::string("oc_cli_test") + "_" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_ / "font");
         glyphs_ = new oc_test::GlyphAlphabet(U"AB1");

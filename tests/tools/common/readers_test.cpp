@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -79,7 +81,9 @@ TEST(ToolsImageFile, MalformedFilesGiveOneMessage) {
 }
 
 TEST(ToolsAlphabetFolder, ReadsModelsAndRefusesBadEntries) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "oc_tools_folder";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        (std::string("oc_tools_folder") + "_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const auto write = [&](const std::string& json) {
         std::ofstream(dir / "alphabet.json") << json;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -54,7 +56,9 @@ best tau = 0.63: balanced string accuracy 75.0%, good-acc 40.0%, def-rej 100.0%,
 )";
 
 TEST(ToolsScore, FiguresAgreeWithTheScorerScript) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "oc_tools_score";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        (std::string("oc_tools_score") + "_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "cases.json") << kCases;
     const std::vector<oc_tools::EvalCase> cases = oc_tools::readCaseList(dir.string());
