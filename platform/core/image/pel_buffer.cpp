@@ -14,7 +14,14 @@ public:
         : rect_(rect), strideBytes_(strideBytes), elemSize_(elemSize),
           data_(static_cast<unsigned char*>(
               ::operator new(allocBytes(rect, strideBytes), std::align_val_t(kDataAlignment)))) {}
-    ~xc_PelRoot() { ::operator delete(data_, std::align_val_t(kDataAlignment)); }
+    // Pels owned elsewhere, kept alive by `keeper` as long as the root lives.
+    xc_PelRoot(const xcPelRect& rect, long strideBytes, long elemSize, unsigned char* data,
+               std::shared_ptr<const void> keeper)
+        : rect_(rect), strideBytes_(strideBytes), elemSize_(elemSize), data_(data),
+          keeper_(std::move(keeper)), owned_(false) {}
+    ~xc_PelRoot() {
+        if (owned_) ::operator delete(data_, std::align_val_t(kDataAlignment));
+    }
     xc_PelRoot(const xc_PelRoot&) = delete;
     xc_PelRoot& operator=(const xc_PelRoot&) = delete;
 
@@ -34,6 +41,8 @@ private:
     long strideBytes_;
     long elemSize_;
     unsigned char* data_;
+    std::shared_ptr<const void> keeper_;
+    bool owned_ = true;
 };
 
 namespace {
@@ -65,6 +74,17 @@ void clampSpan(long a, long len, long lo, long hi, long& outA, long& outLen) {
     outLen = end - a0;
 }
 
+// A negative size, a window of more than 2^31 pels or a position beyond +-2^40 is refused.
+void checkWindow(const xcPelRect& window) {
+    if (window.width() < 0 || window.height() < 0)
+        throw xcPel::BadWindow("Window size must not be negative");
+    if (!coordinateInRange(window.x()) || !coordinateInRange(window.y()))
+        throw xcPel::BadWindow("Window position out of range");
+    if (window.width() > kMaxPels || window.height() > kMaxPels ||
+        (window.height() > 0 && window.width() > kMaxPels / window.height()))
+        throw xcPel::BadWindow("Window too large");
+}
+
 } // namespace
 
 xc_PelBuffer::xc_PelBuffer()
@@ -75,17 +95,26 @@ xc_PelBuffer::xc_PelBuffer(const xcPelRect& window, long alignment, long elemSiz
     : clientFromImage_(identityXform()), imageFromClient_(identityXform()) {
     if (alignment < 1 || alignment > kMaxAlignment || (alignment & (alignment - 1)) != 0)
         throw xcPel::BadParams("Row alignment must be a power of two from 1 to 4096");
-    if (window.width() < 0 || window.height() < 0)
-        throw xcPel::BadWindow("Window size must not be negative");
-    if (!coordinateInRange(window.x()) || !coordinateInRange(window.y()))
-        throw xcPel::BadWindow("Window position out of range");
-    if (window.width() > kMaxPels || window.height() > kMaxPels ||
-        (window.height() > 0 && window.width() > kMaxPels / window.height()))
-        throw xcPel::BadWindow("Window too large");
+    checkWindow(window);
     // Rows are padded to the larger of the alignment and the pel size; both are powers of two.
     const long unit = std::max(alignment, elemSize);
     const long strideBytes = (window.width() * elemSize + unit - 1) / unit * unit;
     root_ = std::make_shared<xc_PelRoot>(window, strideBytes, elemSize);
+    window_ = window;
+    rowUpdate_ = strideBytes / elemSize;
+    updateFirst_();
+}
+
+xc_PelBuffer::xc_PelBuffer(const xcPelRect& window, const unsigned char* pels, long strideBytes,
+                           long elemSize, std::shared_ptr<const void> keeper)
+    : clientFromImage_(identityXform()), imageFromClient_(identityXform()) {
+    checkWindow(window);
+    if (pels == nullptr) throw xcPel::BadParams("Pels must not be null");
+    if (strideBytes < window.width() * elemSize || strideBytes % elemSize != 0)
+        throw xcPel::BadParams("Row stride must hold a row and be a multiple of the pel size");
+    // The root never writes through the pointer; a writable handle cannot be made from it.
+    root_ = std::make_shared<xc_PelRoot>(window, strideBytes, elemSize,
+                                         const_cast<unsigned char*>(pels), std::move(keeper));
     window_ = window;
     rowUpdate_ = strideBytes / elemSize;
     updateFirst_();
@@ -199,6 +228,13 @@ xcPelBuffer_const<T>::xcPelBuffer_const(long width, long height)
 template <class T>
 xcPelBuffer_const<T>::xcPelBuffer_const(const xcPelRect& window, long alignment)
     : xc_PelBuffer(window, alignment, long(sizeof(T))) {
+}
+
+template <class T>
+xcPelBuffer_const<T>::xcPelBuffer_const(const xcPelRect& window, const T* pels, long strideBytes,
+                                        std::shared_ptr<const void> keeper)
+    : xc_PelBuffer(window, reinterpret_cast<const unsigned char*>(pels), strideBytes,
+                   long(sizeof(T)), std::move(keeper)) {
 }
 
 template <class T>

@@ -107,6 +107,9 @@ protected:
     // xcPel::BadParams). A negative size, a window of more than 2^31 pels or a position beyond
     // +-2^40 throws xcPel::BadWindow. The pels are not initialised.
     xc_PelBuffer(const xcPelRect& window, long alignment, long elemSize);
+    // A root over pels owned elsewhere (see xcPelBuffer_const).
+    xc_PelBuffer(const xcPelRect& window, const unsigned char* pels, long strideBytes,
+                 long elemSize, std::shared_ptr<const void> keeper);
 
     // Address of the window's first pel (unchecked).
     unsigned char* firstPel_() const {
@@ -144,6 +147,13 @@ public:
     // A new root covering exactly `window` at those image coordinates; rows padded to a
     // multiple of `alignment` bytes.
     explicit xcPelBuffer_const(const xcPelRect& window, long alignment = 1);
+    // A root over pels owned elsewhere, without copying: `window` at those image coordinates,
+    // its first pel at `pels`, rows `strideBytes` apart. The root holds `keeper` until its last
+    // handle goes (null when the caller keeps the pels alive longer than every handle). A window
+    // the other constructors refuse, a null pointer, or a stride below a row or not a multiple
+    // of the pel size throws xcPel::BadWindow or xcPel::BadParams.
+    xcPelBuffer_const(const xcPelRect& window, const T* pels, long strideBytes,
+                      std::shared_ptr<const void> keeper);
     // Shares the pels of a writable handle, with its window and transforms.
     xcPelBuffer_const(const xcPelBuffer<T>& b);
 

@@ -107,3 +107,31 @@ TEST(PelBuffer, TransformSettersKeepThePairInverseAndCheckFirst) {
     const xcVector<2> q(3.0, 4.0);
     EXPECT_TRUE(xfRealEq(b.clientFromImageXform()->mapPoint(poly->mapPoint(q)), q, 1e-9));
 }
+
+TEST(PelBuffer, ForeignPelsAreSharedWithoutCopyingAndTheKeeperLivesAsLongAsTheRoot) {
+    // A 3 x 2 image inside rows of 5 bytes, its first pel at column 1.
+    unsigned char pels[] = {0, 1, 2, 3, 0, 0, 4, 5, 6, 0};
+    auto keeper = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = keeper;
+    {
+        xcPelBuffer_const<unsigned char> b(xcPelRect(7, 9, 3, 2), pels + 1, 5, std::move(keeper));
+        xcPelBuffer_const<unsigned char> w = b;
+        w.window(xcPelRect(8, 10, 2, 1));
+        EXPECT_EQ(*w.pointToPel(1, 0), 6);
+        pels[8] = 60;
+        EXPECT_EQ(*w.pointToPel(1, 0), 60);
+        EXPECT_EQ(*b.pointToPel(2, 0), 3);
+        EXPECT_FALSE(watch.expired());
+    }
+    EXPECT_TRUE(watch.expired());
+    for (long stride : {2L, -5L})
+        EXPECT_THROW(xcPelBuffer_const<unsigned char>(xcPelRect(0, 0, 3, 2), pels, stride, nullptr),
+                     xcPel::BadParams);
+    EXPECT_THROW(xcPelBuffer_const<short>(xcPelRect(0, 0, 1, 1),
+                                          reinterpret_cast<const short*>(pels), 3, nullptr),
+                 xcPel::BadParams);
+    EXPECT_THROW(xcPelBuffer_const<unsigned char>(xcPelRect(0, 0, 3, 2), nullptr, 5, nullptr),
+                 xcPel::BadParams);
+    EXPECT_THROW(xcPelBuffer_const<unsigned char>(xcPelRect(0, 0, -3, 2), pels, 5, nullptr),
+                 xcPel::BadWindow);
+}
