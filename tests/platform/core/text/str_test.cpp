@@ -70,7 +70,9 @@ TEST(Str, HexIsUppercaseZeroPaddedTwosComplement) {
     EXPECT_EQ(xfHex(0, 0), "0");
     EXPECT_EQ(xfHex(0x80000064L, 8), "80000064");
     EXPECT_EQ(xfHex(LLONG_MIN, 0), "8000000000000000");
-    EXPECT_EQ(xfHex(1, 64), std::string(63, '0') + "1");
+    std::string one64(64, '0');
+    one64.back() = '1';
+    EXPECT_EQ(xfHex(1, 64), one64);
     EXPECT_THROW(xfHex(1, -1), xcStrDefs::BadParams);
     EXPECT_THROW(xfHex(1, 65), xcStrDefs::BadParams);
 }
