@@ -11,6 +11,7 @@
 // development set beside the source tree. Without it the program says so and exits cleanly.
 #include "align/align_defs.h"
 #include "align/align_pattern.h"
+#include "bench_time.h"
 #include "support/dataset.h"
 #include "support/pgm_read.h"
 
@@ -27,18 +28,8 @@
 
 namespace {
 
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0.0;
-    std::sort(v.begin(), v.end());
-    const std::size_t i = std::min(v.size() - 1, std::size_t(std::ceil(p * double(v.size())) - 1));
-    return v[i];
-}
+using oc_bench::percentile;
+using oc_bench::threadCpuMs;
 
 double angleOf(const xcXform<2>& p) {
     return std::atan2(p.matrix().c(), p.matrix().a());

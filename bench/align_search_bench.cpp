@@ -4,6 +4,7 @@
 // 0.9, 1.0 and 1.1, single-threaded, in the same run. Prints both times, both recalls and the
 // ratio; then ten different glyph models searched in one image, first against tenth.
 #include "align/align_pattern.h"
+#include "bench_time.h"
 #include "pel_mat.h"
 #include "support/glyph_render.h"
 
@@ -22,6 +23,9 @@
 #include <vector>
 
 namespace {
+
+using oc_bench::percentile;
+using oc_bench::threadCpuMs;
 
 constexpr int kInstances = 10;
 constexpr double kGlyphHeight = 24.0;
@@ -203,12 +207,6 @@ const MixedJob& mixedJob() {
 
 // CPU time of the calling thread in milliseconds (the machine may be shared, so wall time
 // would count other processes' work).
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
-}
-
 // Ten different glyph models searched one after the other in the same image; the image is new
 // to the tool at the first model of every round. Reports each position's mean CPU time. On the
 // job's image (ten instances of R) the other nine models find nothing; on the mixed image each

@@ -8,6 +8,7 @@
 // to the shared development set beside the source tree and the results to arrange_results.json
 // in the working folder. Without a data set the program says so and exits cleanly. Score the
 // results with the data set's scorer: python3 tools/score.py --data DIR --results out.json.
+#include "bench_time.h"
 #include "oc/arrange/arrange.h"
 #include "pel_mat.h"
 #include "support/arrange_dataset.h"
@@ -29,18 +30,8 @@
 
 namespace {
 
-double threadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
-}
-
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return 0.0;
-    std::sort(v.begin(), v.end());
-    const std::size_t i = std::min(v.size() - 1, std::size_t(std::ceil(p * double(v.size())) - 1));
-    return v[i];
-}
+using oc_bench::percentile;
+using oc_bench::threadCpuMs;
 
 // The peer: every distinct normal key's model correlated over the whole image.
 double peerMs(const cv::Mat& image, const std::map<long, cv::Mat>& models,

@@ -10,20 +10,6 @@ using xcDiagDetail::num;
 
 namespace {
 
-const char* kindName(xcDiagRecord::Kind k) {
-    switch (k) {
-    case xcDiagRecord::eImage:
-        return "image";
-    case xcDiagRecord::eText:
-        return "text";
-    case xcDiagRecord::eGraphics:
-        return "graphics";
-    case xcDiagRecord::eEmpty:
-        break;
-    }
-    return "empty";
-}
-
 // Control characters made visible; quotes and backslashes escaped only inside quotes.
 std::string escaped(const std::string& s, bool quoted) {
     static const char hex[] = "0123456789ABCDEF";
@@ -56,8 +42,8 @@ std::string quoted(const std::string& s) {
 
 void dumpRecord(const xcDiagRecord& r, long index, std::ostream& os) {
     const std::string in(static_cast<std::size_t>(2 * r.level()), ' ');
-    os << in << '#' << num(index) << ' ' << kindName(r.kind()) << ", level " << num(r.level())
-       << ", " << quoted(r.title()) << '\n';
+    os << in << '#' << num(index) << ' ' << xfDiagRecordKindName(r.kind()) << ", level "
+       << num(r.level()) << ", " << quoted(r.title()) << '\n';
     for (const auto& a : r.annotations()) os << in << "  annotation " << quoted(a) << '\n';
     if (r.hasImage()) {
         os << in << "  image " << quoted(r.imageTitle()) << ": ";

@@ -42,6 +42,20 @@ void xcDiagRecord::recordAnnotation(const std::string& annotation) {
     annotations_.push_back(annotation);
 }
 
+const char* xfDiagRecordKindName(xcDiagRecord::Kind kind) {
+    switch (kind) {
+    case xcDiagRecord::eImage:
+        return "image";
+    case xcDiagRecord::eText:
+        return "text";
+    case xcDiagRecord::eGraphics:
+        return "graphics";
+    case xcDiagRecord::eEmpty:
+        break;
+    }
+    return "empty";
+}
+
 xcDiagObject::xcDiagObject() = default;
 xcDiagObject::~xcDiagObject() = default;
 

@@ -98,6 +98,9 @@ private:
 
 // The recorder. It owns its records: the pointers it hands out stay valid as long as it lives,
 // however many records are added after them. Not copyable.
+// "empty", "image", "text" or "graphics": the kind's name as dumps and reports show it.
+XDIAG_API const char* xfDiagRecordKindName(xcDiagRecord::Kind kind);
+
 class XDIAG_API xcDiagObject {
 public:
     xcDiagObject();

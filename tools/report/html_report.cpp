@@ -47,20 +47,6 @@ bool drawable(const xcDiagRecord& r) {
     return r.hasImage() && r.image().isBound() && r.image().width() > 0 && r.image().height() > 0;
 }
 
-const char* kindName(xcDiagRecord::Kind k) {
-    switch (k) {
-    case xcDiagRecord::eImage:
-        return "image";
-    case xcDiagRecord::eText:
-        return "text";
-    case xcDiagRecord::eGraphics:
-        return "graphics";
-    case xcDiagRecord::eEmpty:
-        break;
-    }
-    return "empty";
-}
-
 // Which image each record is drawn over, and the distinct images the page embeds.
 struct Plan {
     // Per record: the record whose image it shows (itself, or for graphics without an image the
@@ -248,7 +234,7 @@ void writeHtmlReport(const xcDiagObject& rec, const std::string& title, std::ost
             open.pop_back();
         }
         out << "<details" << (open.empty() ? " open" : "") << " data-level=\"" << r.level()
-            << "\"><summary><span class=\"kind\">" << kindName(r.kind()) << "</span>"
+            << "\"><summary><span class=\"kind\">" << xfDiagRecordKindName(r.kind()) << "</span>"
             << escapeHtml(r.title()) << "<span class=\"index\">#" << i << "</span></summary>\n";
         writeRecordBody(out, rec, plan, i);
         open.push_back(r.level());
