@@ -1,6 +1,7 @@
 #include "oc/arrange/candidate_search.h"
 
 #include "diag/diag_object.h"
+#include "oc/arrange/detail/diag_text.h"
 #include "oc/extract/extract_model.h"
 
 #include <cstddef>
@@ -11,24 +12,6 @@ namespace {
 constexpr double kCandidateMargin = 0.15;
 // The K-th best instance must score this much for the character to be required.
 constexpr double kRequiredScore = 0.7;
-
-// Raises the recorder's level on entry and lowers it again on every way out, so a time-out
-// inside the extraction leaves the caller's records nested as before.
-class LevelScope {
-public:
-    LevelScope(xcDiagObject* rec, long raise) : rec_(rec), raise_(raise) {
-        if (rec_ != nullptr) rec_->level(rec_->level() + raise_);
-    }
-    ~LevelScope() {
-        if (rec_ != nullptr) rec_->level(rec_->level() - raise_);
-    }
-    LevelScope(const LevelScope&) = delete;
-    LevelScope& operator=(const LevelScope&) = delete;
-
-private:
-    xcDiagObject* rec_;
-    long raise_;
-};
 
 } // namespace
 
@@ -83,9 +66,9 @@ bool xf_ArrangeCandidateSearch_(const xcPelBuffer_const<unsigned char>& image,
     xc_OCExtractStringResult result;
     bool complete = false;
     {
-        LevelScope outer(rec, 1);
+        const oc_detail::DiagDeeper outer(rec);
         if (rec != nullptr) rec->newDiagRecord()->image(image, "Search for characters");
-        LevelScope inner(rec, 1);
+        const oc_detail::DiagDeeper inner(rec);
         xc_OCExtractModel model;
         complete = model.search(alphabet, keys, image, binaryMask, modelParams, runParams, result,
                                 rec, flags);

@@ -9,11 +9,16 @@
 
 namespace oc_detail {
 
-// Raises the recorder's level for the records made while it lives.
+// Raises the recorder's level (when there is one) for the records made while it lives, and
+// lowers it again on every way out, a time-out included.
 class DiagDeeper {
 public:
-    explicit DiagDeeper(xcDiagObject* rec) : rec_(rec) { rec_->level(rec_->level() + 1); }
-    ~DiagDeeper() { rec_->level(rec_->level() - 1); }
+    explicit DiagDeeper(xcDiagObject* rec) : rec_(rec) {
+        if (rec_ != nullptr) rec_->level(rec_->level() + 1);
+    }
+    ~DiagDeeper() {
+        if (rec_ != nullptr) rec_->level(rec_->level() - 1);
+    }
     DiagDeeper(const DiagDeeper&) = delete;
     DiagDeeper& operator=(const DiagDeeper&) = delete;
 
