@@ -3,7 +3,7 @@
 function(oc_add_library name prefix)
     add_library(${name} SHARED)
     target_compile_definitions(${name} PRIVATE BUILDING_${prefix})
-    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX)
+    set_target_properties(${name} PROPERTIES LINKER_LANGUAGE CXX UNITY_BUILD ${OC_UNITY_BUILD})
 endfunction()
 
 # GCC 12 reports string copies inside libstdc++ as out of bounds or uninitialised in some

@@ -18,10 +18,6 @@ namespace {
 
 using Defs = xcOCArrangeDefs;
 
-std::string dbl(double v) {
-    return xfDbl(v, 3, false);
-}
-
 std::string imageInfo(const xcPelBuffer_const<unsigned char>& image) {
     return "Size:\t" + xfStr(image.width()) + " x " + xfStr(image.height()) + "\n" + "Offset:\t" +
            xfStr(image.offset().x()) + " x " + xfStr(image.offset().y()) + "\n";
@@ -53,15 +49,15 @@ std::string runParams(const xcOCArrangeParams& p) {
     text += "Orientation frame\t\t";
     text += p.orientationReference() == Defs::eAbsolute ? "Absolute\n" : "Relative\n";
     const xcRadian expected = p.expectedOrientation();
-    text += "Expected Orientation\t" + dbl(expected.toDouble()) + " rad/" +
-            dbl(xcDegree(expected).toDouble()) + " deg (" +
+    text += "Expected Orientation\t" + oc_detail::diagDbl(expected.toDouble()) + " rad/" +
+            oc_detail::diagDbl(xcDegree(expected).toDouble()) + " deg (" +
             (p.orientationMode() == Defs::eSpecified ? "used)\n" : "not used)\n");
-    text += "Line break cost\t\t" + dbl(p.lineBreakCost()) + "\n";
-    text += "Unmatched char cost\t" + dbl(p.unmatchedCharCost()) + "\n";
-    text += "Normal trans cost\t\t" + dbl(p.normalTransCost()) + "\n";
-    text += "Tangential trans cost\t" + dbl(p.tangentialTransCost()) + "\n";
-    text += "Orientation cost\t\t" + dbl(p.orientationCost()) + "\n";
-    text += "Scale cost\t\t" + dbl(p.scaleCost()) + "\n";
+    text += "Line break cost\t\t" + oc_detail::diagDbl(p.lineBreakCost()) + "\n";
+    text += "Unmatched char cost\t" + oc_detail::diagDbl(p.unmatchedCharCost()) + "\n";
+    text += "Normal trans cost\t\t" + oc_detail::diagDbl(p.normalTransCost()) + "\n";
+    text += "Tangential trans cost\t" + oc_detail::diagDbl(p.tangentialTransCost()) + "\n";
+    text += "Orientation cost\t\t" + oc_detail::diagDbl(p.orientationCost()) + "\n";
+    text += "Scale cost\t\t" + oc_detail::diagDbl(p.scaleCost()) + "\n";
     return text;
 }
 

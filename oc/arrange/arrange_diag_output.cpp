@@ -13,12 +13,8 @@ namespace {
 
 using Defs = xcOCArrangeDefs;
 
-std::string dbl(double v) {
-    return xfDbl(v, 3, false);
-}
-
 std::string degText(xcRadian a) {
-    return dbl(xcDegree(a).toDouble());
+    return oc_detail::diagDbl(xcDegree(a).toDouble());
 }
 
 // "xcXform<2>(tx,ty): xcMatrix<2>[a,b,c,d]" followed by the matrix's angles and scales.
@@ -27,12 +23,14 @@ std::string xformText(const xcXform<2>& x) {
     return "xcXform<2>(" + xfStr(x.trans().x()) + "," + xfStr(x.trans().y()) + "): xcMatrix<2>[" +
            xfStr(m.a()) + "," + xfStr(m.b()) + "," + xfStr(m.c()) + "," + xfStr(m.d()) + "]" +
            " xRot=" + degText(x.xRot()) + " degrees " + " yRot=" + degText(x.yRot()) + " degrees " +
-           " xScale=" + dbl(x.xScale()) + " yScale=" + dbl(x.yScale());
+           " xScale=" + oc_detail::diagDbl(x.xScale()) +
+           " yScale=" + oc_detail::diagDbl(x.yScale());
 }
 
 std::string rigidText(const xc2Rigid& r) {
-    return "angle " + degText(r.angle()) + " degrees, translation (" + dbl(r.translation().x()) +
-           ", " + dbl(r.translation().y()) + ")";
+    return "angle " + degText(r.angle()) + " degrees, translation (" +
+           oc_detail::diagDbl(r.translation().x()) + ", " +
+           oc_detail::diagDbl(r.translation().y()) + ")";
 }
 
 // The names line up in one column: the shorter ones carry a trailing space.
@@ -67,9 +65,9 @@ std::string overallText(const xcOCAlphabet& alphabet, const std::vector<long>& k
         const auto at = static_cast<std::size_t>(i);
         const double score = at < results.scores().size() ? results.scores()[at] : 0.0;
         const long key = at < keys.size() ? keys[at] : -1;
-        text += xfStr(i) + "\t" + statusText(results.statusFlags()[at]) + "\t" + dbl(score) + "\t" +
-                oc_detail::diagHexKey(key) + "\t" + oc_detail::diagModelColumns(alphabet, key) +
-                "\n";
+        text += xfStr(i) + "\t" + statusText(results.statusFlags()[at]) + "\t" +
+                oc_detail::diagDbl(score) + "\t" + oc_detail::diagHexKey(key) + "\t" +
+                oc_detail::diagModelColumns(alphabet, key) + "\n";
     }
     const xcPtrHandle_const<xcOCLineArrangement>& arrangement = results.arrangement();
     text +=
@@ -97,7 +95,7 @@ std::string lineDetails(const xcOCLine& line, const xc2Rigid& linePose,
                     "  Key: " + oc_detail::diagHexKey(m.key()) + "\n";
             text += "      Status: " + statusText(statusOf(results, first + p)) + "\n";
             text += "      Pose: " + rigidText(line.charPoses()[at]) + "\n";
-            text += "      Scale: " + dbl(line.charScales()[at]) + "\n";
+            text += "      Scale: " + oc_detail::diagDbl(line.charScales()[at]) + "\n";
         }
     }
     return text;

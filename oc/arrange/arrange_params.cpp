@@ -9,7 +9,7 @@
 
 namespace {
 
-using Table = xc_OCArrangeParamsTable;
+using ArrangeTable = xc_OCArrangeParamsTable;
 
 // Exchanges one declared field: numbers and bools as themselves, enumerations as unsigned
 // 32-bit values (a value past the field's last is damage), angles as their radians.
@@ -29,34 +29,34 @@ void exchangeField(xcArchive& ar, T& v, const xc_ParamField<xcOCArrangeParams, T
 } // namespace
 
 xcOCArrangeParams::xcOCArrangeParams() {
-    xf_ResetParams<Table>(*this);
+    xf_ResetParams<ArrangeTable>(*this);
 }
 
 // clang-format off
-void xcOCArrangeParams::scaleRange(const xcRange& r) { xf_SetParam<Table>(*this, Table::scaleRange, r); }
-void xcOCArrangeParams::minMatchScore(double v) { xf_SetParam<Table>(*this, Table::minMatchScore, v); }
-void xcOCArrangeParams::maxLines(long v) { xf_SetParam<Table>(*this, Table::maxLines, v); }
-void xcOCArrangeParams::lineType(xcOCArrangeDefs::LineType v) { xf_SetParam<Table>(*this, Table::lineType, v); }
-void xcOCArrangeParams::isTextDirectionSpecified(bool v) { xf_SetParam<Table>(*this, Table::isTextDirectionSpecified, v); }
-void xcOCArrangeParams::straightTextDirection(const xcRadian& v) { xf_SetParam<Table>(*this, Table::straightTextDirection, v); }
-void xcOCArrangeParams::isCircularTextDirectionClockwise(bool v) { xf_SetParam<Table>(*this, Table::isCircularTextDirectionClockwise, v); }
-void xcOCArrangeParams::maxUnmatchedChars(long v) { xf_SetParam<Table>(*this, Table::maxUnmatchedChars, v); }
-void xcOCArrangeParams::orientationMode(xcOCArrangeDefs::OrientationMode v) { xf_SetParam<Table>(*this, Table::orientationMode, v); }
-void xcOCArrangeParams::orientationReference(xcOCArrangeDefs::OrientationReference v) { xf_SetParam<Table>(*this, Table::orientationReference, v); }
-void xcOCArrangeParams::expectedOrientation(const xcRadian& v) { xf_SetParam<Table>(*this, Table::expectedOrientation, v); }
-void xcOCArrangeParams::lineBreakCost(double v) { xf_SetParam<Table>(*this, Table::lineBreakCost, v); }
-void xcOCArrangeParams::unmatchedCharCost(double v) { xf_SetParam<Table>(*this, Table::unmatchedCharCost, v); }
-void xcOCArrangeParams::normalTransCost(double v) { xf_SetParam<Table>(*this, Table::normalTransCost, v); }
-void xcOCArrangeParams::tangentialTransCost(double v) { xf_SetParam<Table>(*this, Table::tangentialTransCost, v); }
-void xcOCArrangeParams::orientationCost(double v) { xf_SetParam<Table>(*this, Table::orientationCost, v); }
-void xcOCArrangeParams::scaleCost(double v) { xf_SetParam<Table>(*this, Table::scaleCost, v); }
-void xcOCArrangeParams::compPoseUncertainties(bool v) { xf_SetParam<Table>(*this, Table::compPoseUncertainties, v); }
-void xcOCArrangeParams::maxCandidates(long v) { xf_SetParam<Table>(*this, Table::maxCandidates, v); }
-void xcOCArrangeParams::timeout(double v) { xf_SetParam<Table>(*this, Table::timeout, v); }
+void xcOCArrangeParams::scaleRange(const xcRange& r) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::scaleRange, r); }
+void xcOCArrangeParams::minMatchScore(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::minMatchScore, v); }
+void xcOCArrangeParams::maxLines(long v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::maxLines, v); }
+void xcOCArrangeParams::lineType(xcOCArrangeDefs::LineType v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::lineType, v); }
+void xcOCArrangeParams::isTextDirectionSpecified(bool v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::isTextDirectionSpecified, v); }
+void xcOCArrangeParams::straightTextDirection(const xcRadian& v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::straightTextDirection, v); }
+void xcOCArrangeParams::isCircularTextDirectionClockwise(bool v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::isCircularTextDirectionClockwise, v); }
+void xcOCArrangeParams::maxUnmatchedChars(long v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::maxUnmatchedChars, v); }
+void xcOCArrangeParams::orientationMode(xcOCArrangeDefs::OrientationMode v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::orientationMode, v); }
+void xcOCArrangeParams::orientationReference(xcOCArrangeDefs::OrientationReference v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::orientationReference, v); }
+void xcOCArrangeParams::expectedOrientation(const xcRadian& v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::expectedOrientation, v); }
+void xcOCArrangeParams::lineBreakCost(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::lineBreakCost, v); }
+void xcOCArrangeParams::unmatchedCharCost(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::unmatchedCharCost, v); }
+void xcOCArrangeParams::normalTransCost(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::normalTransCost, v); }
+void xcOCArrangeParams::tangentialTransCost(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::tangentialTransCost, v); }
+void xcOCArrangeParams::orientationCost(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::orientationCost, v); }
+void xcOCArrangeParams::scaleCost(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::scaleCost, v); }
+void xcOCArrangeParams::compPoseUncertainties(bool v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::compPoseUncertainties, v); }
+void xcOCArrangeParams::maxCandidates(long v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::maxCandidates, v); }
+void xcOCArrangeParams::timeout(double v) { xf_SetParam<ArrangeTable>(*this, ArrangeTable::timeout, v); }
 // clang-format on
 
 bool xcOCArrangeParams::operator==(const xcOCArrangeParams& o) const {
-    return xf_ParamsEqual<Table>(*this, o);
+    return xf_ParamsEqual<ArrangeTable>(*this, o);
 }
 
 xcArchive& operator||(xcArchive& ar, xcOCArrangeParams& p) {
@@ -66,7 +66,7 @@ xcArchive& operator||(xcArchive& ar, xcOCArrangeParams& p) {
     xcOCArrangeParams loaded;
     xcOCArrangeParams& q = ar.isStoring() ? p : loaded;
     std::apply([&](const auto&... f) { (exchangeField(ar, q.*f.member, f), ...); },
-               Table::fields());
+               ArrangeTable::fields());
     if (ar.isLoading()) p = loaded;
     return ar;
 }

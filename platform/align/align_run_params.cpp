@@ -7,7 +7,7 @@
 
 namespace {
 
-using Table = xc_AlignRunParamsTable;
+using AlignRunTable = xc_AlignRunParamsTable;
 
 void checkDof(long dof) {
     if (dof != xcAlignRunParams::eAngle && dof != xcAlignRunParams::eScale)
@@ -21,23 +21,23 @@ bool scaleInRange(double v) {
 } // namespace
 
 xcAlignRunParams::xcAlignRunParams() {
-    xf_ResetParams<Table>(*this);
+    xf_ResetParams<AlignRunTable>(*this);
 }
 
 void xcAlignRunParams::acceptThreshold(double v) {
-    xf_SetParam<Table>(*this, Table::acceptThreshold, v);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::acceptThreshold, v);
 }
 
 void xcAlignRunParams::algorithm(long v) {
-    xf_SetParam<Table>(*this, Table::algorithm, v);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::algorithm, v);
 }
 
 void xcAlignRunParams::zoneEnable(long mask) {
-    xf_SetParam<Table>(*this, Table::zoneEnable, mask);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::zoneEnable, mask);
 }
 
 void xcAlignRunParams::scoreUsingClutter(bool v) {
-    xf_SetParam<Table>(*this, Table::scoreUsingClutter, v);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::scoreUsingClutter, v);
 }
 
 void xcAlignRunParams::zone(long dof, double low, double high) {
@@ -85,13 +85,13 @@ double xcAlignRunParams::nominal(long dof) const {
 }
 
 void xcAlignRunParams::contrastThreshold(double v) {
-    xf_SetParam<Table>(*this, Table::contrastThreshold, v);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::contrastThreshold, v);
 }
 
 void xcAlignRunParams::xyOverlap(double v) {
-    xf_SetParam<Table>(*this, Table::xyOverlap, v);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::xyOverlap, v);
 }
 
 void xcAlignRunParams::numToFind(long v) {
-    xf_SetParam<Table>(*this, Table::numToFind, v);
+    xf_SetParam<AlignRunTable>(*this, AlignRunTable::numToFind, v);
 }

@@ -2,16 +2,16 @@
 
 #include "submodel/detail/cor_params_table.h"
 
-using Table = xc_SubModelCorTrainParamsTable;
+using CorTrainTable = xc_SubModelCorTrainParamsTable;
 
 xcSubModelCorTrainParams::xcSubModelCorTrainParams() {
-    xf_ResetParams<Table>(*this);
+    xf_ResetParams<CorTrainTable>(*this);
 }
 
 void xcSubModelCorTrainParams::coarseGrainLimit(double grain) {
-    xf_SetParam<Table>(*this, Table::coarseGrainLimit, grain);
+    xf_SetParam<CorTrainTable>(*this, CorTrainTable::coarseGrainLimit, grain);
 }
 
 void xcSubModelCorTrainParams::zoneAllowed(long mask) {
-    xf_SetParam<Table>(*this, Table::zoneAllowed, mask);
+    xf_SetParam<CorTrainTable>(*this, CorTrainTable::zoneAllowed, mask);
 }

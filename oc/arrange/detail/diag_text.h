@@ -26,6 +26,11 @@ private:
     xcDiagObject* rec_;
 };
 
+// A number in the records' fixed three-decimal form.
+inline std::string diagDbl(double v) {
+    return xfDbl(v, 3, false);
+}
+
 inline std::string diagHexKey(long key) {
     return xfHex(static_cast<long long>(key), 8);
 }

@@ -3,12 +3,11 @@
 #include "core/image/pel_ops.h"
 
 #include <algorithm>
-#include <cstring>
 #include <list>
 
 namespace {
 
-constexpr std::size_t kEntries = 16;
+constexpr std::size_t kSearcherEntries = 16;
 
 using Image = xcPelBuffer_const<unsigned char>;
 
@@ -21,12 +20,8 @@ bool sameParams(const xcRSIParams& a, const xcRSIParams& b) {
 bool sameImage(const Image& a, const Image& b) {
     if (a.isBound() != b.isBound()) return false;
     if (!a.isBound()) return true;
-    if (!(a.window() == b.window())) return false;
-    if (!xfXformEqual(*a.clientFromImageXform(), *b.clientFromImageXform())) return false;
-    for (long y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.rowPointer(y), b.rowPointer(y), static_cast<std::size_t>(a.width())) != 0)
-            return false;
-    return true;
+    return a.window() == b.window() &&
+           xfXformEqual(*a.clientFromImageXform(), *b.clientFromImageXform()) && xfPelEqual(a, b);
 }
 
 // A private copy of the pels, so that later writes through the caller's handles do not reach
@@ -38,34 +33,34 @@ Image frozen(const Image& b) {
     return Image(copy);
 }
 
-struct Entry {
+struct SearcherEntry {
     Image image, mask;
     xcRSIParams params;
     std::string name;
     xcPtrHandle_const<xcRSICorrSearchModel> searcher;
 };
 
-thread_local std::list<Entry> tCache;
+thread_local std::list<SearcherEntry> tSearchers;
 
 } // namespace
 
 xcPtrHandle_const<xcRSICorrSearchModel> xf_OCRefineSearcher(const Image& image, const Image& mask,
                                                             const xcRSIParams& params,
                                                             const std::string& name) {
-    for (auto it = tCache.begin(); it != tCache.end(); ++it) {
+    for (auto it = tSearchers.begin(); it != tSearchers.end(); ++it) {
         if (it->name == name && sameParams(it->params, params) && sameImage(it->image, image) &&
             sameImage(it->mask, mask)) {
-            tCache.splice(tCache.begin(), tCache, it);
-            return tCache.front().searcher;
+            tSearchers.splice(tSearchers.begin(), tSearchers, it);
+            return tSearchers.front().searcher;
         }
     }
     xcPtrHandle_const<xcRSICorrSearchModel> searcher(
         new xcRSICorrSearchModel(image, mask, params, name, nullptr, 0));
-    tCache.push_front(Entry{frozen(image), frozen(mask), params, name, searcher});
-    if (tCache.size() > kEntries) tCache.pop_back();
+    tSearchers.push_front(SearcherEntry{frozen(image), frozen(mask), params, name, searcher});
+    if (tSearchers.size() > kSearcherEntries) tSearchers.pop_back();
     return searcher;
 }
 
 void xf_OCRefineSearcherCacheClear() {
-    tCache.clear();
+    tSearchers.clear();
 }
