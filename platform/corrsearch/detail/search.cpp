@@ -334,9 +334,12 @@ std::vector<Peak> search(const Model& model, const unsigned char* pels, long row
         refine(scorer, model, planes->full, p, settings.accuracy);
         out.push_back(p);
     }
+    // Returning a large image's buffers to the system takes milliseconds each: poll around them.
     xcAttention::check();
     surface.reset();
+    xcAttention::check();
     releasePlanes(planes);
+    xcAttention::check();
     return out;
 }
 
