@@ -182,11 +182,4 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Damaged copies of `bytes` through `loadFn`: the shared archive-damage helper (every truncation
-// and every inverted byte); the count and seed of the earlier random version are not needed.
-inline void damageRun(const Bytes& bytes, const std::function<void(const Bytes&)>& loadFn, int = 0,
-                      unsigned = 0) {
-    expectDamageRefused(bytes, loadFn);
-}
-
 } // namespace oc_test
