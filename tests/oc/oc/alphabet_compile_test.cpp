@@ -63,17 +63,18 @@ TEST(OCAlphabetCompile, RenderedAlphabetScores) {
 }
 
 TEST(OCAlphabetCompile, ShiftScaleAndTurn) {
-    // O moved by (3, -2); O twice as large; O turned by 30 degrees: the last two are resampled
-    // into the row's pels and score like the upright O.
+    // O moved by (3, -2); O twice as large; R turned by 30 degrees: the last two are resampled
+    // into the row's pels and score like the upright O and R.
     const xcOCAlphabet a = compiled(
         {glyphModel(U'0', 1), glyphModel(U'O', 2), glyphModel(U'O', 3, 1.0, 0.0, {3.0, -2.0}),
-         glyphModel(U'O', 4, 2.0, 0.0, {}, 48, 56), glyphModel(U'O', 5, 1.0, 30.0, {}, 48, 48)});
+         glyphModel(U'O', 4, 2.0, 0.0, {}, 48, 56), glyphModel(U'R', 5, 1.0, 30.0, {}, 48, 48),
+         glyphModel(U'R', 6)});
     EXPECT_GT(a.confusion(2, 3), 0.95);
     EXPECT_TRUE(xfRealEq(a.characterOffset(2, 3), xcXform<2>::translation({3.0, -2.0}), 0.05));
-    for (long other : {4L, 5L}) {
-        EXPECT_NEAR(a.confusion(1, other), a.confusion(1, 2), 0.05) << other;
-        EXPECT_GT(a.confusion(2, other), 0.85) << other;
-        EXPECT_TRUE(xfRealEq(a.characterOffset(2, other), xcXform<2>(), 0.5)) << other;
+    EXPECT_NEAR(a.confusion(1, 4), a.confusion(1, 2), 0.05);
+    for (auto [row, other] : {std::pair(2L, 4L), {6L, 5L}}) {
+        EXPECT_GT(a.confusion(row, other), 0.85) << other;
+        EXPECT_TRUE(xfRealEq(a.characterOffset(row, other), xcXform<2>(), 0.5)) << other;
     }
 }
 
