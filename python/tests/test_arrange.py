@@ -38,14 +38,14 @@ def test_results_equal_the_cpp_call_on_every_sample(alphabet, cases, cli, tmp_pa
 def test_views_copies_and_client_transform_give_the_same_poses(alphabet, cases):
     pels = cases[0]["pels"]
     h, w = pels.shape
-    base = summary(oc.arrange(pels, alphabet, cases[0]["text"]))
+    found = oc.arrange(pels, alphabet, cases[0]["text"])
+    base = summary(found)
     # A window of a larger array (shared) and a column-major copy (copied) read the same pels.
     big = np.zeros((h + 10, w + 20), np.uint8)
     big[5:5 + h, 7:7 + w] = pels
     assert summary(oc.arrange(big[5:5 + h, 7:7 + w], alphabet, cases[0]["text"])) == base
     assert summary(oc.arrange(np.asfortranarray(pels), alphabet, cases[0]["text"])) == base
     # A client frame turned by 90 degrees and shifted by (100, -50) moves every pose with it.
-    found = oc.arrange(pels, alphabet, cases[0]["text"])
     turned = oc.arrange(pels, alphabet, cases[0]["text"],
                         client_from_image=[[0, -1, 100], [1, 0, -50]])
     assert turned.statuses == found.statuses

@@ -42,7 +42,6 @@ std::vector<DatasetChar> readFont(const std::filesystem::path& dir,
         DatasetChar c;
         c.name = e.at("name").get<std::string>();
         c.key = e.at("key").get<long>();
-        c.sym180 = e.value("sym180", false);
         c.image = readPgm((dir / e.at("file").get<std::string>()).string());
         const std::vector<long> a = e.at("area").get<std::vector<long>>();
         if (a.size() != 4) throw std::runtime_error("an area needs four numbers");

@@ -11,12 +11,10 @@
 
 namespace oc_test {
 
-// One normal character of a font: its key, its model image windowed to its cell, and whether it
-// looks the same turned by 180 degrees.
+// One normal character of a font: its key and its model image windowed to its cell.
 struct DatasetChar {
     std::string name;
     long key = 0;
-    bool sym180 = false;
     xcPelBuffer<unsigned char> image; // window = the cell, in the model image's coordinates
 };
 

@@ -69,13 +69,26 @@ unsigned char toPel(double v) {
     return static_cast<unsigned char>(std::clamp(std::lround(v), 0L, 255L));
 }
 
+// The bounding box (x0, y0, x1, y1) of the glyph's train window placed by the pose.
+void placedBox(const GlyphImage& glyph, const xcXform<2>& pose, double box[4]) {
+    const double w = double(glyph.trainWidth()), h = double(glyph.trainHeight());
+    const xcVector<2> corners[4] = {
+        pose.mapPoint(xcVector<2>(0, 0)), pose.mapPoint(xcVector<2>(w, 0)),
+        pose.mapPoint(xcVector<2>(0, h)), pose.mapPoint(xcVector<2>(w, h))};
+    box[0] = box[2] = corners[0].x();
+    box[1] = box[3] = corners[0].y();
+    for (const xcVector<2>& c : corners) {
+        box[0] = std::min(box[0], c.x());
+        box[1] = std::min(box[1], c.y());
+        box[2] = std::max(box[2], c.x());
+        box[3] = std::max(box[3], c.y());
+    }
+}
+
 } // namespace
 
-GlyphImage::GlyphImage(const std::string& fontPath, char32_t ch, double heightPx, long marginPx,
-                       int oversample)
-    : ch_(ch), os_(oversample) {
-    if (!(heightPx >= 2.0 && heightPx <= 1000.0) || marginPx < 0 || oversample < 1 ||
-        oversample > 32)
+GlyphImage::GlyphImage(const std::string& fontPath, char32_t ch, double heightPx, long marginPx) {
+    if (!(heightPx >= 2.0 && heightPx <= 1000.0) || marginPx < 0)
         throw std::runtime_error("glyph size out of range");
     FontFace font(fontPath);
     FT_Face face = font.face();
@@ -168,21 +181,6 @@ xcXform<2> placementPose(const GlyphImage& glyph, double angleDeg, double scale,
     return xcXform<2>(m, centre - m * c);
 }
 
-void placedBox(const GlyphImage& glyph, const xcXform<2>& pose, double box[4]) {
-    const double w = double(glyph.trainWidth()), h = double(glyph.trainHeight());
-    const xcVector<2> corners[4] = {
-        pose.mapPoint(xcVector<2>(0, 0)), pose.mapPoint(xcVector<2>(w, 0)),
-        pose.mapPoint(xcVector<2>(0, h)), pose.mapPoint(xcVector<2>(w, h))};
-    box[0] = box[2] = corners[0].x();
-    box[1] = box[3] = corners[0].y();
-    for (const xcVector<2>& c : corners) {
-        box[0] = std::min(box[0], c.x());
-        box[1] = std::min(box[1], c.y());
-        box[2] = std::max(box[2], c.x());
-        box[3] = std::max(box[3], c.y());
-    }
-}
-
 Scene::Scene(long width, long height, double paper)
     : w_(width), h_(height), v_(static_cast<std::size_t>(width * height), paper) {
     if (width <= 0 || height <= 0) throw std::runtime_error("scene size must be positive");
@@ -217,7 +215,6 @@ const Placement& Scene::place(const GlyphImage& glyph, const xcXform<2>& pose, d
         std::atan2(pose.matrix().c() - pose.matrix().b(), pose.matrix().a() + pose.matrix().d()) *
         180.0 / std::numbers::pi;
     p.scale = std::sqrt(std::fabs(pose.det()));
-    p.ink = ink;
     placements_.push_back(p);
     return placements_.back();
 }

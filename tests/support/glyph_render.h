@@ -25,12 +25,10 @@ inline const char* const kMonoFont = "/usr/share/fonts/truetype/dejavu/DejaVuSan
 // train image is the ink box plus the margin on every side, rounded up to whole pels.
 class GlyphImage {
 public:
-    // Renders `ch` of the font file at `fontPath`; oversample high-res samples per pel and axis.
-    // Throws std::runtime_error when the font cannot be read or the glyph has no outline.
-    GlyphImage(const std::string& fontPath, char32_t ch, double heightPx, long marginPx = 4,
-               int oversample = 8);
+    // Renders `ch` of the font file at `fontPath` at 8 x 8 high-res samples per pel. Throws
+    // std::runtime_error when the font cannot be read or the glyph has no outline.
+    GlyphImage(const std::string& fontPath, char32_t ch, double heightPx, long marginPx = 4);
 
-    char32_t character() const { return ch_; }
     long trainWidth() const { return trainW_; }
     long trainHeight() const { return trainH_; }
     // Size of the glyph's ink box in pels.
@@ -50,10 +48,9 @@ public:
     xcPelBuffer<unsigned char> trainImage(double ink = 40.0, double paper = 200.0) const;
 
 private:
-    char32_t ch_;
+    static constexpr int os_ = 8;
     long trainW_ = 0, trainH_ = 0;
     double inkW_ = 0, inkH_ = 0;
-    int os_ = 8;
     long hiW_ = 0, hiH_ = 0;
     std::vector<float> hi_; // coverage, row-major, hiW_ x hiH_
 };
@@ -65,7 +62,6 @@ struct Placement {
     xcXform<2> pose;
     double angleDeg = 0.0;
     double scale = 1.0;
-    double ink = 40.0;
 };
 
 // The pose that turns a glyph by angleDeg (positive turns +x towards +y), scales it and puts
@@ -108,9 +104,6 @@ private:
     std::vector<double> v_;
     std::vector<Placement> placements_;
 };
-
-// The bounding box (x0, y0, x1, y1) of the glyph's train window placed by the pose.
-void placedBox(const GlyphImage& glyph, const xcXform<2>& pose, double box[4]);
 
 // Writes the window of an 8-bit pel buffer as a binary PGM file; false when writing fails.
 bool writePgm(const std::string& path, const xcPelBuffer_const<unsigned char>& image);

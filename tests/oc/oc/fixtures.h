@@ -69,7 +69,7 @@ inline AlphabetHandle alphabetOf(int n) {
 
 // A version-1 archive of a compiled alphabet named "compiled": scores(i, j) gives element (i, j)
 // of the confusion matrix (default 10 i + j + 1) and the offset of (i, j) is a translation by
-// (i, j). Loading it is the way to a compiled alphabet while compilation is not offered.
+// (i, j). Loading it gives a compiled alphabet with chosen scores, without compiling.
 inline Bytes compiledArchive(xcOCAlphabet::Models models, double threshold = 0.5,
                              const std::function<double(long, long)>& scores = nullptr) {
     xcMemoryArchive ar;
@@ -181,12 +181,5 @@ private:
     Bytes b_;
     std::size_t pos_ = 0;
 };
-
-// Damaged copies of `bytes` through `loadFn`: the shared archive-damage helper (every truncation
-// and every inverted byte); the count and seed of the earlier random version are not needed.
-inline void damageRun(const Bytes& bytes, const std::function<void(const Bytes&)>& loadFn, int = 0,
-                      unsigned = 0) {
-    expectDamageRefused(bytes, loadFn);
-}
 
 } // namespace oc_test

@@ -1,18 +1,195 @@
-// The arranger's diagnostics records: titles, levels, texts and graphics.
+// The arranger's exceptions, parameters and results (numbers, archive layouts, versions and
+// damage) and its diagnostics records (titles, levels, texts and graphics).
 #include "oc/arrange/arrange_diag.h"
+#include "oc/arrange/arrange_params.h"
+#include "oc/arrange/arrange_results.h"
 
+#include "core/object/instantiator.h"
+#include "core/persist/archive.h"
+#include "core/persist/archive_geom.h"
+#include "core/persist/archive_vector.h"
 #include "diag/diag_object.h"
 #include "oc/arrange/arrange_fixtures.h"
 #include "oc/oc/fixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 using namespace oc_test;
 
 namespace {
 
 using Defs = xcOCArrangeDefs;
+using P = xcOCArrangeParams;
+using Access = xc_OCArrangeResultsAccess;
 using Strings = std::vector<std::string>;
+
+} // namespace
+
+TEST(OCArrangeDefs, NumbersAndClassNames) {
+    // Thrown from the heap as its own class; the heap object is freed (ASan would tell).
+    Defs::Errors* heap = new Defs::BadParams("Invalid max lines");
+    expectThrow<Defs::BadParams>([&] { heap->suicideAndRethrow(); }, "Invalid max lines",
+                                 0x10007400);
+    heap = new Defs::BadMask();
+    expectThrow<Defs::BadMask>([&] { heap->suicideAndRethrow(); }, "", 0x10007401);
+    // Archived under its class name with its message.
+    xcPersistent* out = new Defs::BadParams("Invalid line type");
+    xcMemoryArchive ar;
+    ar || out;
+    delete out;
+    xcPersistent* in = nullptr;
+    xcMemoryArchive back(ar.bytes());
+    back || in;
+    ASSERT_NE(dynamic_cast<Defs::BadParams*>(in), nullptr);
+    EXPECT_EQ(dynamic_cast<xcException*>(in)->message(), "Invalid line type");
+    delete in;
+    ASSERT_NE(xc_Instantiator::find("xcOCArrangeDefs::BadMask"), nullptr);
+}
+
+// The defaults are pinned here too: only three fields differ from a new object.
+TEST(OCArrangeParams, ArchiveLayoutDefaultsVersionsAndDamage) {
+    P p;
+    p.straightTextDirection(xcRadian(0.5));
+    p.expectedOrientation(xcRadian(-0.25));
+    p.orientationCost(0.75);
+    const Bytes bytes = store(p);
+    Reader r(bytes);
+    EXPECT_EQ(r.u8(), 0); // version
+    EXPECT_EQ(r.u8(), 0); // scale range: kind, start, end
+    EXPECT_EQ(r.f64(), 0.9);
+    EXPECT_EQ(r.f64(), 1.1);
+    EXPECT_EQ(r.f64(), 0.4);        // minMatchScore
+    EXPECT_EQ(r.i32(), 0x7fffffff); // maxLines
+    EXPECT_EQ(r.u32(), 2u);         // lineType eDontCare
+    EXPECT_EQ(r.u8(), 0);           // isTextDirectionSpecified
+    EXPECT_EQ(r.f64(), 0.5);        // straightTextDirection
+    EXPECT_EQ(r.u8(), 1);           // isCircularTextDirectionClockwise
+    EXPECT_EQ(r.i32(), 0x7fffffff); // maxUnmatchedChars
+    EXPECT_EQ(r.u32(), 1u);         // orientationMode eAverage
+    EXPECT_EQ(r.u32(), 1u);         // orientationReference eRelative
+    EXPECT_EQ(r.f64(), -0.25);      // expectedOrientation
+    for (double cost : {2.0, 1.0, 1.0, 1.0, 0.75, 1.0}) EXPECT_EQ(r.f64(), cost);
+    EXPECT_EQ(r.u8(), 0);       // compPoseUncertainties
+    EXPECT_EQ(r.i32(), 500000); // maxCandidates
+    EXPECT_EQ(r.f64(), 10.0);   // timeout
+    EXPECT_TRUE(r.atEnd());
+
+    P back;
+    p.lineType(Defs::eCircular);
+    load(store(p), back);
+    EXPECT_EQ(back, p);
+
+    // Any other version names the class; 0xFF is not a negative "older" version.
+    for (unsigned char v : {1, 0xFF}) {
+        Bytes bad = bytes;
+        bad[0] = v;
+        P target;
+        expectUnknownVersion(bad, target, "xcOCArrangeParams", v);
+        EXPECT_EQ(target, P());
+    }
+
+    // Loading skips the setters' checks; an enumeration outside its range is damage.
+    Bytes unchecked = bytes;
+    const double two = 2.0;
+    std::memcpy(&unchecked[18], &two, 8); // minMatchScore
+    P loose;
+    load(unchecked, loose);
+    EXPECT_EQ(loose.minMatchScore(), 2.0);
+    Bytes badEnum = bytes;
+    badEnum[30] = 3; // lineType
+    P target;
+    EXPECT_THROW(load(badEnum, target), xcArchive::BadFormat);
+    EXPECT_EQ(target, P());
+
+    expectDamageRefused(bytes, [](const Bytes& data) {
+        xcMemoryArchive in(data);
+        P loaded;
+        in || loaded;
+    });
+}
+
+namespace {
+
+// Results as the arranger would leave them.
+xcOCArrangeResults filled() {
+    const xcOCLineArrangement::Lines lines{xcPtrHandle_const<xcOCLine>(
+        new xcOCLine({xcOCKeySet({10}, 0), xcOCKeySet({20}, 0)}, alphabetOf(2),
+                     xc2Rigid(xcRadian(0), {12, 0}), 1.0, 0.0, xcRadian(0), 0.0, "Line 0"))};
+    xcOCArrangeResults r;
+    Access::isFound(r) = true;
+    Access::isSearchTruncated(r) = true;
+    Access::arrangement(r) = xcPtrHandle_const<xcOCLineArrangement>(
+        new xcOCLineArrangement(lines, xc2Rigid(), 0.0, xcRadian(0), "a"));
+    Access::clientFromArrangementXform(r) =
+        xcXform<2>(xcVector<2>(30, 40), 1.0, 1.0, xcRadian(0), xcRadian(0.5));
+    Access::statusFlags(r) = {xcOCArrangeDefs::eMatched, xcOCArrangeDefs::eInferred};
+    Access::scores(r) = {0.875, 0.0};
+    return r;
+}
+
+} // namespace
+
+TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
+    xcOCArrangeResults r;
+    Access::isFound(r) = true;
+    Access::clientFromArrangementXform(r) = xcXform<2>::translation({3, 4});
+    Access::statusFlags(r) = {xcOCArrangeDefs::eUnknown};
+    Access::scores(r) = {0.5};
+    const Bytes bytes = store(r);
+    Reader rd(bytes);
+    for (int v : {1, 1, 0, 0}) EXPECT_EQ(rd.u8(), v); // version, found, truncated, no arrangement
+    for (double v : {1.0, 0.0, 0.0, 1.0, 3.0, 4.0}) EXPECT_EQ(rd.f64(), v);
+    rd.vec(1); // status flags as unsigned longs
+    EXPECT_EQ(rd.u32(), 2u);
+    rd.vec(1); // scores
+    EXPECT_EQ(rd.f64(), 0.5);
+    EXPECT_TRUE(rd.atEnd());
+    xcOCArrangeResults back;
+    load(bytes, back);
+    EXPECT_EQ(back, r);
+
+    // With an arrangement: it is written in full, once, and round-trips by value.
+    xcOCArrangeResults full = filled();
+    xcOCArrangeResults fullBack;
+    load(store(full), fullBack);
+    EXPECT_EQ(fullBack, full);
+    EXPECT_NE(fullBack.arrangement(), full.arrangement());
+
+    // Version 0 carries two more doubles, read and dropped.
+    Bytes v0 = bytes;
+    v0[0] = 0;
+    const double extra[2] = {7.0, 8.0};
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(extra);
+    v0.insert(v0.end(), p, p + sizeof extra);
+    xcOCArrangeResults old;
+    load(v0, old);
+    EXPECT_EQ(old, r);
+
+    for (unsigned char v : {2, 0xFF}) {
+        Bytes bad = bytes;
+        bad[0] = v;
+        xcOCArrangeResults target = filled();
+        expectUnknownVersion(bad, target, "xcOCArrangeResults", v);
+        EXPECT_EQ(target, filled());
+    }
+    // A status that is no status is damage.
+    Bytes badStatus = bytes;
+    badStatus[4 + 48 + 5] = 3;
+    xcOCArrangeResults target;
+    EXPECT_THROW(load(badStatus, target), xcArchive::BadFormat);
+    EXPECT_EQ(target, xcOCArrangeResults());
+
+    expectDamageRefused(store(full), [](const Bytes& data) {
+        xcMemoryArchive in(data);
+        xcOCArrangeResults loaded;
+        in || loaded;
+        if (loaded.arrangement()) (void)(*loaded.arrangement() == *loaded.arrangement());
+    });
+}
+
+namespace {
 
 const Image kImage = makeImage({0, 0, 40, 30});
 
@@ -147,7 +324,6 @@ TEST(OCArrangeDiag, BuildArrangement) {
 TEST(OCArrangeDiag, OutputRecords) {
     const AlphabetHandle alphabet = alphabetOf(2);
     xcOCArrangeResults results;
-    using Access = xc_OCArrangeResultsAccess;
     Access::isFound(results) = true;
     Access::clientFromArrangementXform(results) = xcXform<2>(xcMatrix<2>(0, -2, 2, 0), {30, 40});
     Access::statusFlags(results) = {Defs::eMatched, Defs::eInferred, Defs::CharStatus(7)};
