@@ -11,6 +11,9 @@
 /* Writes the record's size and field offsets as C sees them; returns their number. */
 size_t xoc_test_layoutFromC(size_t* out) {
     const size_t v[] = {sizeof(xoc_char),
+                        offsetof(xoc_charKey, instance),
+                        offsetof(xoc_charKey, variant),
+                        offsetof(xoc_charKey, fontID),
                         offsetof(xoc_char, polarity),
                         offsetof(xoc_char, image),
                         offsetof(xoc_char, mask),

@@ -1,0 +1,623 @@
+// The extraction: its instance, result and error types, training and symmetry classes, the
+// search of whole strings, refinement of arranged characters, and the diagnostics.
+#include "align/align_pattern.h"
+#include "align/align_result.h"
+#include "core/image/pel_ops.h"
+#include "core/object/instantiator.h"
+#include "core/persist/archive.h"
+#include "core/sys/attention.h"
+#include "core/sys/timeout.h"
+#include "diag/diag_object.h"
+#include "oc/extract/detail/edge_score.h"
+#include "oc/extract/detail/neighbourhood.h"
+#include "oc/extract/detail/scale_consensus.h"
+#include "oc/extract/detail/searcher_cache.h"
+#include "oc/extract/detail/train_cache.h"
+#include "oc/extract/extract_defs.h"
+#include "oc/extract/extract_model.h"
+#include "oc/extract/refine.h"
+#include "oc/extract/rsi_corr_search_model.h"
+#include "oc/oc/fixtures.h"
+#include "support/caught.h"
+#include "support/glyph_alphabet.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+// The extraction classes' private parts that the tests check directly.
+struct xc_OCExtractTestAccess {
+    using R = xc_OCExtractCharResult;
+    using Handle = xcPtrHandle<R>;
+    static void append(R& r, const xc_OCExtractCharInstance& i) { r.append_(i); }
+    static void sort(R& r) { r.sortByScore_(); }
+    static void removeOverlapping(R& r, long i, double t) { r.removeOverlapping_(i, t); }
+    static bool doesOverlap(const R& r, long i, long j, double t) {
+        return r.doesOverlap_(i, j, t);
+    }
+    static void rot180(R& r, const xcXform<2>& x) { r.rot180Pose_ = x; }
+    static void addToResult(xc_OCExtractStringResult& s, long k, const Handle& r) {
+        s.addToResult_(k, r);
+    }
+    static const auto& byKey(const xc_OCExtractStringResult& s) { return s.charResultsByKey_; }
+    static const xcAlignPattern* pattern(const xc_OCExtractModel& m, long i) {
+        return m.patterns[std::size_t(i)].get();
+    }
+};
+
+using namespace oc_test;
+using A = xc_OCExtractTestAccess;
+using Error = xc_OCExtractDefs::xc_OCExtractError;
+using Status = xcOCArrangeDefs::CharStatus;
+using Sym = xc_OCExtractDefs::Symmetry;
+constexpr long kExtractError = 0x10007402;
+
+namespace {
+
+// An instance whose rectangle is the 10 x 20 window at (x, y), placed by a pure translation.
+xc_OCExtractCharInstance at(double x, double y, double score = 0.5) {
+    const xcAlignResult r(score, xcXform<2>::translation({x, y}), true, 1, 0, 0, 1, 30);
+    return xc_OCExtractCharInstance(r, xcXform<2>(), xcPelRect(0, 0, 10, 20));
+}
+
+// The error rethrows as itself, archives as its class name, version 0 and its message, loads by
+// that name, and reports an unknown version with number 0.
+TEST(OCExtractTypes, ErrorCarriesItsNumberArchivesAndLoadsByClassName) {
+    Error* heap = new Error("Bad index");
+    expectThrow<Error>([&] { heap->suicideAndRethrow(); }, "Bad index", kExtractError);
+    xcPersistent* out = new Error("refine error");
+    xcMemoryArchive ar;
+    ar || out;
+    delete out;
+    Reader r(ar.bytes());
+    EXPECT_EQ(r.u8(), 1);
+    EXPECT_EQ(r.str(), "xc_OCExtractDefs::xc_OCExtractError");
+    EXPECT_EQ(r.u8(), 0); // own version, then xcExceptionWithString's
+    EXPECT_EQ(r.u8(), 0);
+    EXPECT_EQ(r.str(), "refine error");
+    EXPECT_EQ(r.u8(), 0); // xcException
+    EXPECT_TRUE(r.atEnd());
+
+    xcPersistent* in = nullptr;
+    xcMemoryArchive back(ar.bytes());
+    back || in;
+    const std::unique_ptr<xcPersistent> owned(in);
+    ASSERT_NE(dynamic_cast<Error*>(in), nullptr);
+    EXPECT_EQ(dynamic_cast<Error*>(in)->message(), "refine error");
+    Bytes bytes = ar.bytes();
+    bytes[40] = 1; // the class's own version byte
+    const auto e = caught<xcArchive::UnknownVersion>([&] {
+        xcPersistent* p = nullptr;
+        xcMemoryArchive bad(bytes);
+        bad || p;
+    });
+    EXPECT_EQ(e.text(), "xc_OCExtractDefs::xc_OCExtractError");
+    EXPECT_EQ(e.number(), 0);
+}
+
+TEST(OCExtractTypes, InstanceRectangleFollowsPoseTimesTrainClient) {
+    // Train pels (2, 3, 4, 6) with train client = pels scaled by 0.5; pose turns by 90 degrees
+    // and moves by (100, 50): Po = pose(1, 1.5), Px = pose(3, 1.5), Py = pose(1, 4.5).
+    const xcXform<2> pose(xcMatrix<2>(0, -1, 1, 0), xcVector<2>(100, 50));
+    const xcAlignResult r(0.8, pose, true, 1, 0, 90, 1, 30);
+    const xc_OCExtractCharInstance i(r, xcXform<2>(xcMatrix<2>(0.5, 0, 0, 0.5), {}),
+                                     xcPelRect(2, 3, 4, 6));
+    EXPECT_EQ(i.score, 0.8);
+    EXPECT_EQ(i.pose, pose);
+    EXPECT_EQ(i.affRect.cornerPo(), xcVector<2>(98.5, 51));
+    EXPECT_EQ(i.affRect.cornerPx(), xcVector<2>(98.5, 53));
+    EXPECT_EQ(i.affRect.cornerPy(), xcVector<2>(95.5, 51));
+}
+
+TEST(OCExtractTypes, InstanceEqualityTestsFivePointsOneWay) {
+    const xc_OCExtractCharInstance a = at(0, 0);
+    EXPECT_TRUE(a.isEqual(a, 0.0));
+    EXPECT_FALSE(at(10, 0).isEqual(a, 0.1)); // a full width away: centre at (1.5, 0.5)
+    // Shifted by half a width and height: Po lands on the other's centre.
+    EXPECT_TRUE(at(5, 10).isEqual(a, 0.0));
+    // A rectangle a fifth of the other's size at its corner: its Popp lies 0.42 from the
+    // other's centre, while the other's nearest point (Po) lies 0.71 from its centre.
+    const xcAlignResult small(0.5, xcXform<2>(xcMatrix<2>(0.2, 0, 0, 0.2), {0, 0}), true, 1, 0, 0,
+                              0.2, 30);
+    const xc_OCExtractCharInstance s(small, xcXform<2>(), xcPelRect(0, 0, 10, 20));
+    EXPECT_TRUE(s.isEqual(a, 0.45));
+    EXPECT_FALSE(a.isEqual(s, 0.45));
+    EXPECT_TRUE(a.isEqual(s, 0.71));
+    EXPECT_TRUE(xc_OCExtractCharInstance::orderByScore(at(0, 0, 0.9), at(0, 0, 0.5)));
+    EXPECT_FALSE(xc_OCExtractCharInstance::orderByScore(at(0, 0, 0.5), at(0, 0, 0.5)));
+}
+
+TEST(OCExtractTypes, CharResultIndexingMergingAndOverlap) {
+    using A = xc_OCExtractTestAccess;
+    xc_OCExtractCharResult r;
+    for (double s : {0.6, 0.9, 0.7}) A::append(r, at(0, 0, s));
+    A::append(r, at(50, 0, 0.8));
+    EXPECT_NO_THROW(r.score(r.numInstances() - 1));
+    const Refusals bad = {{[&] { r.score(r.numInstances()); }, "Bad index"},
+                          {[&] { r.pose(-1); }, "Bad index"},
+                          {[&] { r.affRect(4); }, "Bad index"},
+                          {[&] { A::doesOverlap(r, 0, 4, 0.1); }, "Bad index"}};
+    expectThrows<Error>(bad, kExtractError);
+
+    A::sort(r);
+    EXPECT_EQ(std::vector<double>({r.score(0), r.score(1), r.score(2), r.score(3)}),
+              std::vector<double>({0.9, 0.8, 0.7, 0.6}));
+    EXPECT_FALSE(A::doesOverlap(r, 0, 1, 0.1));
+    A::removeOverlapping(r, 0, 0.1); // the three at (0, 0) are one; the one at (50, 0) stays
+    ASSERT_EQ(r.numInstances(), 2);
+    EXPECT_EQ(r.score(1), 0.8);
+
+    r.numOccurrences(3);
+    A::rot180(r, xcXform<2>::translation({1, 2}));
+    r.init();
+    EXPECT_EQ(r.numInstances(), 0);
+    EXPECT_EQ(r.numOccurrences(), 0);
+    EXPECT_EQ(r.rot180Pose(), xcXform<2>::translation({1, 2}));
+}
+
+TEST(OCExtractTypes, StringResultMergesByKeyAndCopiesShare) {
+    using A = xc_OCExtractTestAccess;
+    xc_OCExtractStringResult s;
+    A::Handle first(new xc_OCExtractCharResult()), second(new xc_OCExtractCharResult());
+    first->time(1.0);
+    first->numOccurrences(2);
+    A::append(*first, at(0, 0, 0.4));
+    second->time(2.0);
+    second->found(true);
+    A::append(*second, at(5, 0, 0.6));
+    A::addToResult(s, 7, first);
+    A::addToResult(s, 7, second); // merged into the first: instances in order, times summed
+    ASSERT_EQ(A::byKey(s).size(), 1u);
+    EXPECT_EQ(A::byKey(s).at(7), first);
+    EXPECT_TRUE(first->numInstances() == 2 && first->score(1) == 0.6 && first->time() == 3.0);
+    EXPECT_TRUE(first->found() && first->numOccurrences() == 2);
+
+    const xc_OCExtractStringResult copy = s;
+    A::byKey(copy).at(7)->numOccurrences(5);
+    EXPECT_EQ(first->numOccurrences(), 5);
+}
+
+// The pose of a transform moved by (dx, dy), turned by dDeg about its glyph centre and scaled.
+xc_Pose perturbed(const xcXform<2>& truth, const xcVector<2>& centre, double dx, double dy,
+                  double dDeg, double scale) {
+    const xcXform<2> about =
+        xcXform<2>::translation(centre) *
+        xcXform<2>(xcMatrix<2>::rotation(xcRadian(xcDegree(dDeg)), scale), {}) *
+        xcXform<2>::translation(-centre);
+    return xc_Pose(xcXform<2>::translation({dx, dy}) * truth * about);
+}
+
+TEST(OCRefine, EnlargedRegionAndTolerantRounding) {
+    // A value a rounding error from a whole number counts as that number.
+    for (double v : {2.9999999999999996, 3.0000000000000004, -2.9999999999999996})
+        EXPECT_EQ(xf_OCTolerantFloor(v), xf_OCTolerantCeil(v)) << v;
+    EXPECT_EQ(xf_OCTolerantFloor(2.5), 2);
+    EXPECT_EQ(xf_OCTolerantCeil(-2.5), -2);
+    // A 30 x 30 square: half-diagonal 15.75 x sqrt 2 = 22.27 at 45 degrees, turned by +-5
+    // degrees reaches 22.27 cos 40 = 17.06 from the centre (15, 15).
+    EXPECT_EQ(xf_OCEnlargedRegion(xcPelRect(0, 0, 30, 30), 3.0, 0.05), xcPelRect(-3, -3, 36, 36));
+    // A wide box at (10, 20): h = (21, 5.25), r = 21.646, theta = 14.04 deg; the arc from 9.04
+    // to 19.04 deg gives x = 21.646 cos 9.04 = 21.377 and y = 21.646 sin 19.04 = 7.061.
+    EXPECT_EQ(xf_OCEnlargedRegion(xcPelRect(10, 20, 40, 10), 3.0, 0.05), xcPelRect(8, 17, 44, 16));
+    // Past an axis the arc's extreme is the radius itself: 0.5 x 10 x 1 = 5 at 90 +- 14 deg.
+    EXPECT_EQ(xf_OCEnlargedRegion(xcPelRect(0, 0, 0, 10), 12.0, 0.0), xcPelRect(-2, 0, 4, 10));
+}
+
+TEST(OCRefine, SearcherTrainsTheTurnedAndScaledGrid) {
+    const GlyphAlphabet g(U"R");
+    const xcOCModel& m = *g.alphabet()->character('R');
+    xcRSIParams p;
+    p.angleRange = xcRange(-3, 3);
+    p.angleStep = 0.5;
+    p.scaleRange = xcRange(0.95, 1.065);
+    p.scaleStep = 0.03;
+    // 13 angles times 4 scales, the angle stepping fastest. The thread keeps trained
+    // searchers: equal pels, windows, parameters and name share one.
+    const auto kept = xf_OCRefineSearcher(m.image(), m.mask(), p, "R");
+    ASSERT_EQ(kept->numModels(), 52);
+    EXPECT_NEAR(xcDegree(kept->transforms()[1].xRot()).toDouble(), -2.5, 1e-12);
+    EXPECT_NEAR(kept->transforms()[1].xScale(), 0.95, 1e-12);
+    EXPECT_NEAR(kept->transforms()[51].xScale(), 0.95 * std::pow(1.03, 3), 1e-12);
+    EXPECT_NEAR(xcDegree(kept->transforms()[51].xRot()).toDouble(), 3.0, 1e-12);
+    EXPECT_EQ(xf_OCRefineSearcher(m.image(), m.mask(), p, "R"), kept);
+    xcPelBuffer<unsigned char> changed;
+    xfPelCopy(m.image(), changed);
+    EXPECT_EQ(xf_OCRefineSearcher(changed, m.mask(), p, "R"), kept);
+    *changed.pointToPel(3, 3) ^= 1;
+    EXPECT_NE(xf_OCRefineSearcher(changed, m.mask(), p, "R"), kept);
+    xcRSIParams other = p;
+    other.angleStep = 1.0;
+    EXPECT_NE(xf_OCRefineSearcher(m.image(), m.mask(), other, "R"), kept);
+    EXPECT_EQ(xf_OCRefineSearcher(m.image(), m.mask(), other, "R")->numModels(), 28);
+
+    // Grids that would never end or never fit are refused before anything is trained.
+    for (int bad = 0; bad < 4; ++bad) {
+        xcRSIParams q = p;
+        if (bad == 0) q.angleStep = 0.0;
+        if (bad == 1) q.scaleStep = std::nan("");
+        if (bad == 2) q.scaleRange = xcRange(0.0, 1.0);
+        if (bad == 3) q.angleStep = 1e-6;
+        expectThrow<xc_OCExtractDefs::xc_OCExtractError>(
+            [&] { xcRSICorrSearchModel(m.image(), m.mask(), q, "R", nullptr, 0); },
+            "Bad refinement parameters", 0x10007402);
+    }
+}
+
+TEST(OCRefine, InferredPrintedCharactersBecomeMatchesOthersStay) {
+    const GlyphAlphabet g(U"HEL9");
+    xcOCAlphabet::Models models = g.alphabet()->characters();
+    models.push_back(xcPtrHandle_const<xcOCModel>(
+        new xcOCModel(' ', xcPelBuffer_const<unsigned char>(), xcPelRect(0, 0, 10, 24),
+                      xcOCModel::eBlank, " ", "")));
+    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
+    Scene scene(300, 300);
+    const std::vector<long> printed = {'H', 'E', 'L', 'L', 'E', 'H'};
+    const auto truth = printLine(scene, g, printed, 33.0, 1.02, {150, 150});
+    const xcPelBuffer_const<unsigned char> image(scene.finish(0.7, 4, 9));
+
+    // Positions: 0 H inferred, 1 E matched, 2 L inferred, 3 L inferred, 4 E unknown, 5 H
+    // inferred, 6 a blank inferred, 7 a '9' inferred where nothing is printed.
+    const std::vector<long> keys = {'H', 'E', 'L', 'L', 'E', 'H', ' ', '9'};
+    std::vector<Status> statuses;
+    for (char c : std::string("IMIIUIII"))
+        statuses.push_back(c == 'M'   ? xcOCArrangeDefs::eMatched
+                           : c == 'U' ? xcOCArrangeDefs::eUnknown
+                                      : xcOCArrangeDefs::eInferred);
+    std::vector<xc_Pose> poses;
+    for (std::size_t p = 0; p < printed.size(); ++p)
+        poses.push_back(perturbed(truth[p], g.glyph(printed[p]).centre(), 1.2, -0.8,
+                                  p % 2 ? 2.0 : -2.0, p % 2 ? 0.97 : 1.03));
+    poses.push_back(poses[5]);
+    poses.push_back(xc_Pose(xcVector<2>(40, 40), xcRadian(0.3), 1.0));
+    std::vector<double> scores(keys.size(), 0.25);
+    const std::vector<xc_Pose> before = poses;
+    const std::vector<Status> statusesBefore = statuses;
+
+    std::vector<double> tooShort(1);
+    expectThrow<xc_OCExtractDefs::xc_OCExtractError>(
+        [&] { xf_RefineArrangement(image, a, keys, poses, statuses, tooShort, nullptr, 0); },
+        "Refine error", 0x10007402);
+    xf_RefineArrangement(image, a, keys, poses, statuses, scores, nullptr, 0);
+
+    for (std::size_t p : {0, 2, 3, 5}) {
+        EXPECT_EQ(statuses[p], xcOCArrangeDefs::eMatched) << p;
+        EXPECT_GT(scores[p], 0.8) << p;
+        const xcVector<2> c = g.glyph(keys[p]).centre();
+        // The grid of 0.5 degrees and 3 % limits the found angle and scale.
+        EXPECT_LT((poses[p].xform().mapPoint(c) - truth[p].mapPoint(c)).len(), 0.4) << p;
+        EXPECT_LT(std::fabs(angleDiff(xcDegree(poses[p].angle).toDouble(), angleOf(truth[p]))), 1.6)
+            << p;
+        EXPECT_NEAR(poses[p].scale, 1.02, 0.045) << p;
+    }
+    for (std::size_t p : {1, 4, 6, 7}) {
+        EXPECT_EQ(statuses[p], statusesBefore[p]) << p;
+        EXPECT_EQ(poses[p].xform(), before[p].xform()) << p;
+        EXPECT_EQ(scores[p], 0.25) << p;
+    }
+}
+
+TEST(OCRefine, NearTheBorderTheUnwidenedWindowIsSearched) {
+    const GlyphAlphabet g(U"K");
+    const GlyphImage& k = g.glyph('K');
+    // The glyph's window stands 4 pels from the left border: the widened window leaves the
+    // image, the plain one (with its turn and scale margin) does not.
+    Scene scene(120, 120);
+    const xcVector<2> centre(0.5 * k.trainWidth() + 4.0, 60.0);
+    const xcXform<2> truth = scene.place(k, 0.0, 1.0, centre).pose;
+    const xcPelBuffer_const<unsigned char> image(scene.finish(0.6, 3, 2));
+    const xcPelRect w(0, 0, k.trainWidth(), k.trainHeight());
+    const auto nbhd = xf_OCNeighbourhoodImage(image, w, xcXform<2>(), truth, 3.0, 0.05);
+    ASSERT_TRUE(nbhd);
+    EXPECT_EQ(nbhd->offset(), xcPelPoint(0, 0)); // the plain window's corner
+    // The client coordinates are the run image's: the glyph's corner pel keeps its place.
+    EXPECT_TRUE(xfRealEq(nbhd->clientFromImage().mapPoint({0, 0}),
+                         truth.mapPoint(xf_OCEnlargedRegion(w, 3.0, 0.05).ul()), 1e-9));
+    // Inside the image the widened window is taken, labelled from its own corner.
+    const long mx = k.trainWidth() / 3, my = k.trainHeight() / 3;
+    const xcXform<2> inside = xcXform<2>::translation({40, 0}) * truth;
+    const auto wide = xf_OCNeighbourhoodImage(image, w, xcXform<2>(), inside, 3.0, 0.05);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->offset(), xcPelPoint(-mx, -my));
+    const xcPelRect widened = w.trim(-mx, -mx, -my, -my, false);
+    EXPECT_TRUE(xfRealEq(wide->clientFromImage().mapPoint({double(-mx), double(-my)}),
+                         inside.mapPoint(xf_OCEnlargedRegion(widened, 3.0, 0.05).ul()), 1e-9));
+    // Right at the border nothing fits.
+    EXPECT_FALSE(xf_OCNeighbourhoodImage(image, w, xcXform<2>(), xcXform<2>::translation({-5, 40}),
+                                         3.0, 0.05));
+
+    std::vector<xc_Pose> poses = {perturbed(truth, k.centre(), 0.8, 0.6, 1.5, 1.0)};
+    std::vector<Status> statuses = {xcOCArrangeDefs::eInferred};
+    std::vector<double> scores = {0.0};
+    xf_RefineArrangement(image, g.alphabet(), {'K'}, poses, statuses, scores, nullptr, 0);
+    EXPECT_EQ(statuses[0], xcOCArrangeDefs::eMatched);
+    EXPECT_LT((poses[0].xform().mapPoint(k.centre()) - truth.mapPoint(k.centre())).len(), 0.4);
+}
+
+using Keys = std::vector<long>;
+
+Keys keysOf(const std::u32string& s) {
+    return Keys(s.begin(), s.end());
+}
+
+// A model of a w x h image of grey 200 with dark (40) pels where `ink` says.
+template <class Ink>
+xcPtrHandle_const<xcOCModel> drawnModel(long key, long w, long h, Ink ink) {
+    xcPelBuffer<unsigned char> b(w, h);
+    for (long y = 0; y < h; ++y)
+        for (long x = 0; x < w; ++x) *b.pointToPel(x, y) = ink(x + 0.5, y + 0.5) ? 40 : 200;
+    return xcPtrHandle_const<xcOCModel>(new xcOCModel(key, xcPelBuffer_const<unsigned char>(b),
+                                                      b.window(), xcOCModel::eNormal, "", ""));
+}
+xcPtrHandle_const<xcOCModel> barModel(long key, long w, long h, const xcPelRect& bar) {
+    return drawnModel(key, w, h, [&](double x, double y) { return bar.contains(x, y); });
+}
+// A filled ellipse with half-axes rx, ry in the middle.
+xcPtrHandle_const<xcOCModel> discModel(long key, long w, long h, double rx, double ry) {
+    return drawnModel(key, w, h, [&](double x, double y) {
+        return std::hypot((x - 0.5 * w) / rx, (y - 0.5 * h) / ry) <= 1.0;
+    });
+}
+
+xc_OCExtractModelParams zones(double scaleLow = 0.85, double scaleHigh = 1.15) {
+    xc_OCExtractModelParams p;
+    p.scaleRange = xcRange(scaleLow, scaleHigh);
+    return p;
+}
+
+struct Search {
+    xc_OCExtractModel model;
+    xc_OCExtractStringResult result;
+    bool complete = false;
+    Search(const xcPtrHandle_const<xcOCAlphabet>& a, const Keys& keys,
+           const xcPelBuffer_const<unsigned char>& image, xc_OCExtractRunParams run = {},
+           const xc_OCExtractModelParams& p = zones()) {
+        complete = model.search(a, keys, image, xcPelBuffer_const<unsigned char>(), p, run, result,
+                                nullptr, 0);
+    }
+};
+
+TEST(OCExtractTrain, ModelsFollowDistinctKeysAndEdgeRichnessUntrainedLast) {
+    const GlyphAlphabet g(U"WKS");
+    xcOCAlphabet::Models models = g.alphabet()->characters();
+    models.push_back(barModel(1, 30, 30, xcPelRect(12, 4, 6, 22))); // one bar: degenerate
+    models.push_back(xcPtrHandle_const<xcOCModel>(
+        new xcOCModel(2, xcPelBuffer_const<unsigned char>(), xcPelRect(0, 0, 8, 8),
+                      xcOCModel::eBlank, "space", "")));
+    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
+    const Keys keys = {'K', 1, 'W', 'S', 'K', 2, 99, 'W', 'K'};
+    const Search s(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+
+    EXPECT_EQ(s.model.modelKeyList(), Keys({1, 2, 'K', 'S', 'W', 99}));
+    EXPECT_EQ(s.model.keyCountList(), Keys({1, 1, 3, 1, 2, 1}));
+    // Trained models by edge score, greatest first; the untrained follow in model order.
+    std::vector<std::pair<double, long>> edge;
+    for (long m : {2, 3, 4}) {
+        ASSERT_TRUE(s.model.isTrained(m));
+        edge.push_back({-*xf_OCExtractEdgeScore(A::pattern(s.model, m)->trainImage()), m});
+    }
+    for (long m : {0, 1, 5}) EXPECT_FALSE(s.model.isTrained(m));
+    std::sort(edge.begin(), edge.end());
+    EXPECT_EQ(s.model.searchOrderList(),
+              Keys({edge[0].second, edge[1].second, edge[2].second, 0, 1, 5}));
+
+    // Every model has a result, untrained ones too; positions share their key's result.
+    const auto& res = s.result.results();
+    ASSERT_EQ(res.size(), keys.size());
+    EXPECT_TRUE(res[0] == res[4] && res[0] == res[8] && res[0] == s.result.uniqueCharResults()[2]);
+    EXPECT_TRUE(res[6]->numOccurrences() == 1 && !res[6]->found());
+    EXPECT_TRUE(res[0]->numOccurrences() == 3 && res[0]->found() && res[0]->numInstances() <= 5);
+    EXPECT_GT(s.result.trainTime(), 0.0);
+
+    // Trained anew from scratch, or taken from the thread's kept outcomes: the same search.
+    xf_OCTrainedCharCacheClear();
+    const Search again(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+    EXPECT_EQ(again.model.searchOrderList(), s.model.searchOrderList());
+    EXPECT_EQ(again.result.results()[0]->pose(0), res[0]->pose(0));
+}
+
+TEST(OCExtractTrain, SmallAreasTrainEnlargedAndEdgeTestRefusesPoorImages) {
+    // 14 x 40 is enlarged to 28 x 80; 15 x 15 is copied as it is.
+    xcOCAlphabet::Models models = {discModel(1, 14, 40, 6, 9), discModel(2, 15, 15, 6.5, 6.5)};
+    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
+    xc_OCExtractModelParams autoGrains = zones();
+    autoGrains.grainLimits = {-1.0, 4.0};
+    const Search s(a, {1, 2}, xcPelBuffer_const<unsigned char>(40, 40), {}, autoGrains);
+    ASSERT_TRUE(s.model.isTrained(0));
+    ASSERT_TRUE(s.model.isTrained(1));
+    EXPECT_EQ(A::pattern(s.model, 0)->trainImage().window(), xcPelRect(0, 0, 28, 80));
+    EXPECT_EQ(A::pattern(s.model, 1)->trainImage().window(), xcPelRect(0, 0, 15, 15));
+    EXPECT_TRUE(A::pattern(s.model, 1)->autoSelectGrainLimits()); // (-1, 4) is automatic
+    // Fixed grains (2, 16) need 64 pels a side: the second attempt trains with grains (1, 1).
+    xc_OCExtractModelParams grains = zones();
+    grains.grainLimits = {2.0, 16.0};
+    const Search fixed(a, {2}, xcPelBuffer_const<unsigned char>(40, 40), {}, grains);
+    ASSERT_TRUE(fixed.model.isTrained(0));
+    EXPECT_EQ(A::pattern(fixed.model, 0)->grainLimitCoarse(), 1.0f);
+
+    // A bar's edges all lie in one direction window; a 4 x 3 box has fewer than 25 edgelets.
+    EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(4, 12, 22, 6))->image()));
+    EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 12, 12, xcPelRect(4, 4, 4, 3))->image()));
+    EXPECT_TRUE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(8, 8, 14, 14))->image()));
+    // With these thresholds even glyphs dominated by one stroke direction are refused.
+    const GlyphAlphabet g(U"LHK");
+    EXPECT_FALSE(xf_OCExtractEdgeScore(g.alphabet()->character('L')->image()));
+    EXPECT_FALSE(xf_OCExtractEdgeScore(g.alphabet()->character('H')->image()));
+    EXPECT_TRUE(xf_OCExtractEdgeScore(g.alphabet()->character('K')->image()));
+}
+
+TEST(OCExtractTrain, SymmetryClassesFromSelfMatches) {
+    const std::u32string chars = U"\u25CFSZXKRA"; // a filled circle first
+    const GlyphAlphabet g(chars, 28.0);
+    const Search s(g.alphabet(), keysOf(chars), xcPelBuffer_const<unsigned char>(32, 32));
+    const std::map<long, Sym> expected = {
+        {0x25CF, xc_OCExtractDefs::eFullSymmetry}, {'S', xc_OCExtractDefs::e180Symmetry},
+        {'Z', xc_OCExtractDefs::e180Symmetry},     {'X', xc_OCExtractDefs::e180Symmetry},
+        {'K', xc_OCExtractDefs::eNoSymmetry},      {'R', xc_OCExtractDefs::eNoSymmetry},
+        {'A', xc_OCExtractDefs::eNoSymmetry}};
+    for (std::size_t m = 0; m < s.model.modelKeyList().size(); ++m) {
+        const long c = s.model.modelKeyList()[m];
+        EXPECT_EQ(s.model.symmetryList()[m], expected.at(c)) << c;
+        EXPECT_EQ(s.result.uniqueCharResults()[m]->symmetry(), expected.at(c)) << c;
+        if (expected.at(c) == xc_OCExtractDefs::eNoSymmetry) continue;
+        // The 180-degree self-pose turns the glyph about the middle of its ink.
+        const xcXform<2>& r = s.result.uniqueCharResults()[m]->rot180Pose();
+        EXPECT_NEAR(std::fabs(angleOf(r)), 180.0, 1.0) << c;
+        const GlyphImage& glyph = g.glyph(c);
+        const xcVector<2> ink(4.0 + 0.5 * glyph.inkWidth(), 4.0 + 0.5 * glyph.inkHeight());
+        EXPECT_LT((r.mapPoint(ink) - ink).len(), 1.5) << c;
+    }
+}
+
+TEST(OCExtractSearch, FindsEveryCharacterOfRotatedStringsWithItsPose) {
+    const GlyphAlphabet g(U"AB2S5ZKRX3");
+    Rng rng(11);
+    for (int trial = 0; trial < 3; ++trial) {
+        Scene scene(400, 400);
+        const Keys keys = keysOf(U"AB2S5ZKRX3AS");
+        const double angle = rng.uniform(-180, 180), scale = rng.uniform(0.9, 1.1);
+        const auto truth = printLine(scene, g, keys, angle, scale, {200, 200});
+        const Search s(g.alphabet(), keys,
+                       xcPelBuffer_const<unsigned char>(scene.finish(0.7, 5, trial)), {},
+                       zones(0.9, 1.1));
+        EXPECT_TRUE(s.complete);
+        for (std::size_t p = 0; p < keys.size(); ++p) {
+            const xc_OCExtractCharResult& r = *s.result.results()[p];
+            EXPECT_LE(r.numInstances(), r.numOccurrences() + 2);
+            const GlyphImage& glyph = g.glyph(keys[p]);
+            const xcVector<2> c = glyph.centre();
+            // A symmetric glyph may come back turned by half a turn about the middle of its ink,
+            // which the rendering knows only to a fraction of a pel.
+            const xcVector<2> ink(4.0 + 0.5 * glyph.inkWidth(), 4.0 + 0.5 * glyph.inkHeight());
+            bool hit = false;
+            for (long k = 0; k < r.numInstances() && !hit; ++k) {
+                const double da = std::fabs(angleDiff(angleOf(r.pose(k)), angleOf(truth[p])));
+                const xcVector<2> at = r.pose(k).mapPoint(c);
+                if (da <= 1.0)
+                    hit = (at - truth[p].mapPoint(c)).len() <= 0.5;
+                else if (r.symmetry() != xc_OCExtractDefs::eNoSymmetry &&
+                         std::fabs(da - 180.0) <= 1.0)
+                    hit = (at - truth[p].mapPoint(ink * 2.0 - c)).len() <= 1.0;
+            }
+            EXPECT_TRUE(hit) << "trial " << trial << " '" << char(keys[p]) << "' at " << p
+                             << " angle " << angle << " scale " << scale;
+        }
+        EXPECT_GT(s.result.searchTime(), 0.0);
+    }
+}
+
+TEST(OCExtractSearch, ScaleLocksOnConsensusOfThreeFinds) {
+    using Scales = std::vector<double>;
+    EXPECT_DOUBLE_EQ(*xf_OCExtractScaleConsensus(Scales{1.00, 1.50, 1.02, 1.05}, 3),
+                     std::sqrt(1.05));
+    EXPECT_FALSE(xf_OCExtractScaleConsensus(Scales{1.00, 1.05, 1.10}, 3));
+    EXPECT_FALSE(xf_OCExtractScaleConsensus(Scales{1.00, 1.01}, 3));
+    EXPECT_FALSE(xf_OCExtractScaleConsensus(Scales{-1.0, 1.00, 1.01}, 3));
+    // The tightest window wins: 1.20..1.21 over 1.00..1.05.
+    EXPECT_DOUBLE_EQ(*xf_OCExtractScaleConsensus(Scales{1.00, 1.05, 1.20, 1.21}, 2),
+                     std::sqrt(1.20 * 1.21));
+
+    // Six models: minAgree 3. After three accepted finds every later model keeps one scale.
+    const GlyphAlphabet g(U"KRSPGB");
+    Scene scene(360, 120);
+    const Keys keys = keysOf(U"KRSPGB");
+    printLine(scene, g, keys, 20.0, 1.06, {180, 60});
+    const Search s(g.alphabet(), keys, xcPelBuffer_const<unsigned char>(scene.finish(0.6, 3, 5)));
+    Scales observed;
+    for (long m : s.model.searchOrderList()) {
+        const xc_OCExtractCharResult& r = *s.result.uniqueCharResults()[std::size_t(m)];
+        ASSERT_GT(r.numInstances(), 0);
+        observed.push_back(r.pose(0).xScale());
+    }
+    const double locked = std::sqrt(*std::min_element(observed.begin(), observed.begin() + 3) *
+                                    *std::max_element(observed.begin(), observed.begin() + 3));
+    for (std::size_t k = 3; k < observed.size(); ++k) EXPECT_NEAR(observed[k], locked, 1e-9);
+    EXPECT_NEAR(locked, 1.06, 0.02);
+}
+
+TEST(OCExtractSearch, TimeLimitsPerModelAndOfTheCaller) {
+    const GlyphAlphabet g(U"ABC");
+    Scene scene(200, 80);
+    const Keys keys = keysOf(U"ABC");
+    printLine(scene, g, keys, 0.0, 1.0, {100, 40});
+    const xcPelBuffer_const<unsigned char> image(scene.finish(0.6, 3, 1));
+    xc_OCExtractRunParams run;
+    run.timeout = 0.0; // every model's limit has passed at its first poll
+    const Search s(g.alphabet(), keys, image, run);
+    EXPECT_FALSE(s.complete);
+    ASSERT_EQ(s.result.uniqueCharResults().size(), 3u);
+    for (const auto& r : s.result.uniqueCharResults()) {
+        EXPECT_EQ(r->numOccurrences(), 1);
+        EXPECT_EQ(r->found(), r->numInstances() > 0);
+    }
+
+    xcAttentionTag caller;
+    caller.attachTimeout(0.0);
+    EXPECT_THROW(Search(g.alphabet(), keys, image), xcTimeout::Expired);
+}
+
+TEST(OCExtractDiag, ParameterTextWaitsForTheResultsRecord) {
+    // A filled circle (full symmetry) and S (180) are printed, Q is not, and L is refused by
+    // the edge test: it has no pattern and stays out of text and graphics.
+    const std::u32string chars = U"\u25CFLQS";
+    const GlyphAlphabet g(chars);
+    Scene scene(160, 80);
+    printLine(scene, g, {0x25CF, 'S'}, 10.0, 1.0, {80, 40});
+    const xcPelBuffer_const<unsigned char> image(scene.finish(0.5, 2, 3));
+    xcDiagObject rec;
+    xc_OCExtractModel model;
+    xc_OCExtractStringResult result;
+    const auto search = [&](unsigned long flags) {
+        model.search(g.alphabet(), keysOf(chars), image, {}, {}, {}, result, &rec, flags);
+    };
+    search(0x10000);
+    EXPECT_EQ(rec.numRecords(), 0);
+    search(0x20000);
+
+    // Models in key order: L, Q, S, the circle.
+    const auto& unique = result.uniqueCharResults();
+    ASSERT_EQ(unique.size(), 4u);
+    ASSERT_TRUE(!model.isTrained(0) && unique[1]->numInstances() == 0 &&
+                unique[2]->numInstances() == 1 && unique[3]->numInstances() == 1);
+    const auto line = [](const xc_OCExtractCharResult& r) {
+        std::ostringstream s;
+        s << " \t Instance #0 \t Score= " << r.score(0)
+          << " \t Angle= " << xcDegree(r.pose(0).xRot()).toDouble()
+          << " \t Scale=" << r.pose(0).xScale() << "\n";
+        return s.str();
+    };
+    const std::string circle = g.alphabet()->character(0x25CF)->name();
+    ASSERT_EQ(rec.numRecords(), 3);
+    const xcDiagRecord& text = *rec.diagRecord(0);
+    EXPECT_EQ(text.title(), "Result details");
+    EXPECT_EQ(text.texts().at(0).body(),
+              "Runtime Params\n==============\nAccept Thresh = 0.5\nConfusion Thresh = 0.6\n"
+              "Overlap =0.1\n\nFinal Results\nCould not find Char Model 'Q'\n\n"
+              "Found Char Model 'S'\n" +
+                  line(*unique[2]) + "\nFound Char Model '" + circle + "'\n" + line(*unique[3]) +
+                  "\n");
+
+    // The circle shows its other three orientations in blue, S its 180-degree one.
+    for (int k = 0; k < 2; ++k) {
+        const xc_OCExtractCharResult& r = *unique[std::size_t(k) + 2];
+        const xcDiagRecord& gr = *rec.diagRecord(k + 1);
+        EXPECT_EQ(gr.title(), "Character '" + (k ? circle : "S") + "' Result #0");
+        ASSERT_EQ(gr.graphics().size(), 1u);
+        EXPECT_EQ(gr.graphics()[0].coordinateSystem(), 2);
+        const xcGraphicList& list = gr.graphics()[0].list();
+        ASSERT_EQ(list.size(), k ? 5 : 3);
+        EXPECT_EQ(*list.get<xcGraphicSimple>(0)->get<xcAffineRectangle>(), r.affRect(0));
+        const xcGraphicSimple& turned = *list.get<xcGraphicSimple>(1);
+        EXPECT_EQ(turned.props().color(), xcColor(xcColor::eBlue));
+        const xcGraphicSimple& mark = *list.get<xcGraphicSimple>(list.size() - 1);
+        EXPECT_EQ(mark.props(), xcGraphicProps(xcColor::eGreen, eSolid, 2));
+        const GlyphImage& glyph = g.glyph(k ? 0x25CF : 'S');
+        const double d = std::min(glyph.trainWidth(), glyph.trainHeight());
+        EXPECT_TRUE(xfRealEq(mark.get<xcLineSeg>()->p2(), r.pose(0).mapPoint({0.5 * d, 0}), 1e-9));
+        EXPECT_TRUE(
+            xfRealEq(turned.get<xcLineSeg>()->p2(), r.pose(0).mapPoint({-0.5 * d, 0}), 1e-9));
+    }
+}
+
+} // namespace
