@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <string>
 #include <thread>
@@ -423,9 +422,9 @@ TEST(CorrSearchErrors, RunRefusals) {
     EXPECT_EQ(res[0].location(), xcVector<2>(5.0, 6.0));
 }
 
-// The caller's time limit stops a run promptly and propagates.
+// The caller's time limit stops a run and propagates.
 
-TEST(CorrSearchTimeout, ExpiredLimitsPropagateAndStopLongRunsPromptly) {
+TEST(CorrSearchTimeout, ExpiredLimitsPropagateAndStopLongRuns) {
     // A large noise image and a large model: a full-resolution run would take seconds.
     const long size = 2048;
     xcPelBuffer<unsigned char> img(size, size);
@@ -449,17 +448,19 @@ TEST(CorrSearchTimeout, ExpiredLimitsPropagateAndStopLongRunsPromptly) {
             caught<xcTimeout::InternalExpired>([&] { run(m, img, runParams(0.5, 1, 16)); }).code(),
             0x80000064);
     }
+    // How promptly is the benchmarks' business; here, a full run of either algorithm polls
+    // throughout, so a limit armed before it ends it.
+    xcPelBuffer_const<unsigned char> part = img;
+    part.window(xcPelRect(600, 800, 384, 384));
     for (long algorithm : {8L, 16L}) {
+        long polls = 0;
+        xcAttention::observePolls([](void* n) noexcept { ++*static_cast<long*>(n); }, &polls);
+        run(m, part, runParams(0.5, 1, algorithm));
+        xcAttention::observePolls(nullptr);
+        EXPECT_GT(polls, 100) << "algorithm " << algorithm;
         xcAttentionTag tag(true);
-        const auto start = std::chrono::steady_clock::now();
         tag.attachTimeout(0.02);
         EXPECT_THROW(run(m, img, runParams(0.5, 1, algorithm)), xcTimeout::Expired);
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
-        // The limit is polled after about a millisecond of work, but a full run takes seconds:
-        // the bound leaves room for sanitiser builds on a busy machine.
-        EXPECT_LT(ms, 500.0) << "algorithm " << algorithm;
     }
 }
 
