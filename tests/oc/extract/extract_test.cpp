@@ -8,6 +8,7 @@
 #include "core/sys/attention.h"
 #include "core/sys/timeout.h"
 #include "diag/diag_object.h"
+#include "oc/extract/access.h"
 #include "oc/extract/detail/edge_score.h"
 #include "oc/extract/detail/neighbourhood.h"
 #include "oc/extract/detail/scale_consensus.h"
@@ -26,26 +27,6 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-
-// The extraction classes' private parts that the tests check directly.
-struct xc_OCExtractTestAccess {
-    using R = xc_OCExtractCharResult;
-    using Handle = xcPtrHandle<R>;
-    static void append(R& r, const xc_OCExtractCharInstance& i) { r.append_(i); }
-    static void sort(R& r) { r.sortByScore_(); }
-    static void removeOverlapping(R& r, long i, double t) { r.removeOverlapping_(i, t); }
-    static bool doesOverlap(const R& r, long i, long j, double t) {
-        return r.doesOverlap_(i, j, t);
-    }
-    static void rot180(R& r, const xcXform<2>& x) { r.rot180Pose_ = x; }
-    static void addToResult(xc_OCExtractStringResult& s, long k, const Handle& r) {
-        s.addToResult_(k, r);
-    }
-    static const auto& byKey(const xc_OCExtractStringResult& s) { return s.charResultsByKey_; }
-    static const xcAlignPattern* pattern(const xc_OCExtractModel& m, long i) {
-        return m.patterns[std::size_t(i)].get();
-    }
-};
 
 using namespace oc_test;
 using A = xc_OCExtractTestAccess;
