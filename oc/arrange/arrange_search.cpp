@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -53,6 +55,70 @@ void completePath(xc_ArrangePath& path, long numChars) {
     while (path.depth() < numChars) path.push(-1, true);
 }
 
+// The queued partial paths, sharing their prefixes: a node is one choice and names the node of
+// the choice before it, so a queue entry is one node and a path costs one node more than the
+// path it extends, where a queue of full copies would hold depth x queue size choices (hundreds
+// of MB for long texts). A node lives while a queue entry or a later node holds it.
+class PathTree {
+public:
+    static constexpr long kRoot = -1; // the empty path
+
+    // A node for `parent` extended by choice c, held once by the caller.
+    long add(long parent, long c, bool newLine) {
+        long id;
+        if (!free_.empty()) {
+            id = free_.back();
+            free_.pop_back();
+        } else {
+            id = static_cast<long>(nodes_.size());
+            nodes_.emplace_back();
+        }
+        nodes_[static_cast<std::size_t>(id)] = {parent, static_cast<std::int32_t>(c), 1, newLine};
+        if (parent != kRoot) ++nodes_[static_cast<std::size_t>(parent)].holds;
+        return id;
+    }
+
+    // Drops one hold of the node; a node nobody holds is freed, and with it its hold on its
+    // parent.
+    void release(long id) {
+        while (id != kRoot) {
+            Node& node = nodes_[static_cast<std::size_t>(id)];
+            if (--node.holds > 0) return;
+            free_.push_back(id);
+            id = node.parent;
+        }
+    }
+
+    // The node's whole path, written into `path` (whose storage is reused).
+    void path(long id, xc_ArrangePath& path) const {
+        path.choices.clear();
+        path.lineStarts.clear();
+        for (long k = id; k != kRoot; k = node(k).parent) path.choices.push_back(node(k).choice);
+        std::reverse(path.choices.begin(), path.choices.end());
+        long index = path.depth();
+        for (long k = id; k != kRoot; k = node(k).parent)
+            if (--index, node(k).newLine) path.lineStarts.push_back(index);
+        std::reverse(path.lineStarts.begin(), path.lineStarts.end());
+    }
+
+private:
+    struct Node {
+        long parent;
+        std::int32_t choice; // a candidate index, below the number of instances found
+        std::uint32_t holds; // the queue entry and the nodes that extend it
+        bool newLine;
+    };
+    const Node& node(long id) const { return nodes_[static_cast<std::size_t>(id)]; }
+
+    std::vector<Node> nodes_;
+    std::vector<long> free_;
+};
+
+struct QueuedPath {
+    long node = PathTree::kRoot;
+    long depth = 0;
+};
+
 } // namespace
 
 bool xf_ArrangeSearch_(const xc_ArrangeContext& callerCtx, xc_ArrangePath& bestPath) {
@@ -67,23 +133,39 @@ bool xf_ArrangeSearch_(const xc_ArrangeContext& callerCtx, xc_ArrangePath& bestP
     const xc_CompatTable compat(ctx.charData, ctx.poses);
     const std::size_t maxQueue = static_cast<std::size_t>(std::max(ctx.params.maxCandidates(), 0L));
 
-    xcPriorityQueue<xc_ArrangePath> queue;
-    queue.push(xc_ArrangePath(), 0.0);
+    PathTree tree;
+    xcPriorityQueue<QueuedPath> queue;
+    queue.push(QueuedPath(), 0.0);
     BestPath best;
-    xc_ArrangeFit fit; // reused so that its vectors keep their capacity
-    const auto tryPath = [&](xc_ArrangePath& path) {
-        if (!xf_EvaluateArrangePath_(ctx, path, false, fit)) return;
-        const double cost = fit.totalCost();
-        queue.push(path, cost);
-        best.offer(path, cost);
+    xc_ArrangeFit fit;  // reused so that its vectors keep their capacity
+    xc_ArrangePath cur; // the path being expanded, rebuilt from its node
+    QueuedPath curEntry;
+    const auto tryPath = [&](long c, bool newLine) {
+        cur.push(c, newLine);
+        if (xf_EvaluateArrangePath_(ctx, cur, false, fit)) {
+            const double cost = fit.totalCost();
+            const QueuedPath next{tree.add(curEntry.node, c, newLine), curEntry.depth + 1};
+            try {
+                queue.push(next, cost);
+            } catch (...) {
+                tree.release(next.node);
+                throw;
+            }
+            best.offer(cur, cost);
+        }
+        cur.pop();
     };
 
     unsigned long iterations = 0;
-    while (queue.size() < maxQueue && !queue.empty() && queue.top().depth() != n) {
+    while (queue.size() < maxQueue && !queue.empty() && queue.top().depth != n) {
         if ((++iterations & 8) == 0) xcAttention::check();
-        xc_ArrangePath cur = queue.take();
-        const long d = cur.depth();
-        if (d < best.depth() - kDepthWindow) continue;
+        curEntry = queue.take();
+        const long d = curEntry.depth;
+        if (d < best.depth() - kDepthWindow) {
+            tree.release(curEntry.node);
+            continue;
+        }
+        tree.path(curEntry.node, cur);
 
         const xc_CharData& data = ctx.charData[static_cast<std::size_t>(d)];
         // Only the first numCandidates (best first) are tried; never more than were found.
@@ -93,15 +175,12 @@ bool xf_ArrangeSearch_(const xc_ArrangeContext& callerCtx, xc_ArrangePath& bestP
                                        ctx.scores[static_cast<std::size_t>(d)].size())));
         const long last = d > 0 ? cur.choices.back() : -1;
         for (long c = data.allowUnmatched ? -1 : 0; c < numCandidates; ++c) {
-            if (d > 0 && (c < 0 || last < 0 || compat.compatible(d - 1, last, c))) {
-                cur.push(c, false);
-                tryPath(cur);
-                cur.pop();
-            }
-            cur.push(c, true);
-            tryPath(cur);
-            cur.pop();
+            if (d > 0 && (c < 0 || last < 0 || compat.compatible(d - 1, last, c)))
+                tryPath(c, false);
+            tryPath(c, true);
         }
+        // The queue's hold on the expanded path passes to the paths that extend it.
+        tree.release(curEntry.node);
     }
 
     const bool complete = best.depth() == n;
