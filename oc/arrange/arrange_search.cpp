@@ -11,6 +11,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -55,26 +56,45 @@ void completePath(xc_ArrangePath& path, long numChars) {
     while (path.depth() < numChars) path.push(-1, true);
 }
 
+// The queue never reserves room for more entries than this up front; a larger limit grows it.
+constexpr std::size_t kMaxReserved = std::size_t(1) << 22;
+
+// The most paths one expansion can add: two per candidate tried and two for leaving the
+// character unmatched.
+std::size_t maxExpansion(const xc_ArrangeContext& ctx) {
+    std::size_t most = 0;
+    for (std::size_t d = 0; d < ctx.charData.size(); ++d) {
+        const std::size_t found = std::min(ctx.poses[d].size(), ctx.scores[d].size());
+        const std::size_t tried =
+            std::min(found, static_cast<std::size_t>(std::max(ctx.charData[d].numCandidates, 0L)));
+        most = std::max(most, 2 * (tried + 1));
+    }
+    return most;
+}
+
 // The queued partial paths, sharing their prefixes: a node is one choice and names the node of
 // the choice before it, so a queue entry is one node and a path costs one node more than the
 // path it extends, where a queue of full copies would hold depth x queue size choices (hundreds
-// of MB for long texts). A node lives while a queue entry or a later node holds it.
+// of MB for long texts). A node lives while a queue entry or a later node holds it; freed nodes
+// are kept in a list through their parent links for reuse. Nodes are stored in fixed blocks, so
+// growing never copies them: a doubling copy of a million nodes would stall the search for
+// tens of ms between two polls.
 class PathTree {
 public:
     static constexpr long kRoot = -1; // the empty path
 
     // A node for `parent` extended by choice c, held once by the caller.
     long add(long parent, long c, bool newLine) {
-        long id;
-        if (!free_.empty()) {
-            id = free_.back();
-            free_.pop_back();
+        long id = freeList_;
+        if (id != kRoot) {
+            freeList_ = at(id).parent;
         } else {
-            id = static_cast<long>(nodes_.size());
-            nodes_.emplace_back();
+            if (size_ == static_cast<long>(blocks_.size()) * kBlock)
+                blocks_.push_back(std::make_unique<Node[]>(kBlock));
+            id = size_++;
         }
-        nodes_[static_cast<std::size_t>(id)] = {parent, static_cast<std::int32_t>(c), 1, newLine};
-        if (parent != kRoot) ++nodes_[static_cast<std::size_t>(parent)].holds;
+        at(id) = {parent, static_cast<std::int32_t>(c), 1, newLine};
+        if (parent != kRoot) ++at(parent).holds;
         return id;
     }
 
@@ -82,10 +102,12 @@ public:
     // parent.
     void release(long id) {
         while (id != kRoot) {
-            Node& node = nodes_[static_cast<std::size_t>(id)];
+            Node& node = at(id);
             if (--node.holds > 0) return;
-            free_.push_back(id);
-            id = node.parent;
+            const long parent = node.parent;
+            node.parent = freeList_;
+            freeList_ = id;
+            id = parent;
         }
     }
 
@@ -93,25 +115,30 @@ public:
     void path(long id, xc_ArrangePath& path) const {
         path.choices.clear();
         path.lineStarts.clear();
-        for (long k = id; k != kRoot; k = node(k).parent) path.choices.push_back(node(k).choice);
+        for (long k = id; k != kRoot; k = at(k).parent) path.choices.push_back(at(k).choice);
         std::reverse(path.choices.begin(), path.choices.end());
         long index = path.depth();
-        for (long k = id; k != kRoot; k = node(k).parent)
-            if (--index, node(k).newLine) path.lineStarts.push_back(index);
+        for (long k = id; k != kRoot; k = at(k).parent)
+            if (--index, at(k).newLine) path.lineStarts.push_back(index);
         std::reverse(path.lineStarts.begin(), path.lineStarts.end());
     }
 
 private:
+    static constexpr long kBlock = 4096;
     struct Node {
-        long parent;
+        long parent;         // while free: the next free node
         std::int32_t choice; // a candidate index, below the number of instances found
         std::uint32_t holds; // the queue entry and the nodes that extend it
         bool newLine;
     };
-    const Node& node(long id) const { return nodes_[static_cast<std::size_t>(id)]; }
+    Node& at(long id) { return blocks_[static_cast<std::size_t>(id / kBlock)][id % kBlock]; }
+    const Node& at(long id) const {
+        return blocks_[static_cast<std::size_t>(id / kBlock)][id % kBlock];
+    }
 
-    std::vector<Node> nodes_;
-    std::vector<long> free_;
+    std::vector<std::unique_ptr<Node[]>> blocks_;
+    long size_ = 0;
+    long freeList_ = kRoot;
 };
 
 struct QueuedPath {
@@ -135,6 +162,9 @@ bool xf_ArrangeSearch_(const xc_ArrangeContext& callerCtx, xc_ArrangePath& bestP
 
     PathTree tree;
     xcPriorityQueue<QueuedPath> queue;
+    // Room for the largest queue the search lets grow, reserved (not touched) at once: the
+    // queue's own doubling would copy it all between two polls.
+    queue.reserve(std::min(maxQueue + maxExpansion(ctx), kMaxReserved));
     queue.push(QueuedPath(), 0.0);
     BestPath best;
     xc_ArrangeFit fit;  // reused so that its vectors keep their capacity
