@@ -21,11 +21,16 @@ struct CellMark {
 };
 inline CellMark cellMark(char32_t ch) {
     switch (ch) {
-    case U'-': return {0.13, 0.4};
-    case U'.': return {0.15, 0.075};
-    case U':': return {0.72, 0.36};
-    case U'/': return {1.25, 0.45};
-    default: return {};
+    case U'-':
+        return {0.13, 0.4};
+    case U'.':
+        return {0.15, 0.075};
+    case U':':
+        return {0.72, 0.36};
+    case U'/':
+        return {1.25, 0.45};
+    default:
+        return {};
     }
 }
 
@@ -35,9 +40,9 @@ inline void placeInCell(Scene& scene, const GlyphImage& glyph, char32_t ch,
                         const xcXform<2>& sceneFromCell, double angleDeg, double scale,
                         xcVector<2> shift = {}) {
     const CellMark mark = cellMark(ch);
-    scene.place(glyph, angleDeg, scale * mark.height * 20.0 / glyph.inkHeight(),
-                sceneFromCell.mapPoint(xcVector<2>(0.5 * kCellW, 24.0 - mark.above * 20.0) +
-                                       shift));
+    scene.place(
+        glyph, angleDeg, scale * mark.height * 20.0 / glyph.inkHeight(),
+        sceneFromCell.mapPoint(xcVector<2>(0.5 * kCellW, 24.0 - mark.above * 20.0) + shift));
 }
 
 // The glyph scaled by `scale`, turned by angleDeg about the cell's centre and moved by `shift`
