@@ -1,4 +1,4 @@
-// Timing helpers the data-set benchmarks share: thread CPU time and percentiles.
+// Timing helpers the benchmarks share: thread and process CPU time, and percentiles.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +12,13 @@ namespace oc_bench {
 inline double threadCpuMs() {
     timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
+}
+
+// CPU time of the whole process in milliseconds, worker threads included.
+inline double processCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
 }
 

@@ -5,21 +5,18 @@
 // thread's CPU time between two polls of xcAttention::check() (counting the run's start and
 // end as polls) over a full run without a limit, against the goal of 5 ms; and how late a 1,
 // 5 and 20 ms limit ends a run (wall time from arming to the exception, less the limit; median
-// and maximum over 50 runs). Each run meets pels that no cache holds: one pel of the image
-// changes before every run.
+// and maximum over 50 runs), and the thread's CPU time after the limit passed, which is what an
+// idle core would add. Each run meets pels that no cache holds: one pel of the image changes
+// before every run.
 #include "align/align_pattern.h"
-#include "core/sys/attention.h"
-#include "core/sys/timeout.h"
+#include "bench_polls.h"
 #include "corrsearch/corrsearch_model.h"
 #include "submodel/submodel_tool.h"
 #include "support/glyph_render.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
@@ -64,101 +61,38 @@ const xcPelBuffer<unsigned char>& freshImage() {
     return job().image;
 }
 
-// ---- observing the polls ----
-
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
-}
-
-struct Gaps {
-    double last = 0.0, longest = 0.0;
-    double head = 0.0, tail = 0.0; // start to first poll, last poll to end
-    long polls = 0;
-    void at(double now) {
-        if (polls == 0) head = now - last;
-        longest = std::max(longest, now - last);
-        last = now;
-    }
-};
-
-void onPoll(void* context) noexcept {
-    auto* g = static_cast<Gaps*>(context);
-    g->at(threadCpuMs());
-    ++g->polls;
-}
+using Search = std::function<void(const xcPelBuffer<unsigned char>&)>;
 
 // The longest CPU stretch between polls over three full runs.
-Gaps longestStretch(const std::function<void(const xcPelBuffer<unsigned char>&)>& search) {
-    Gaps all;
+oc_bench::PollGaps longestStretch(const Search& search) {
+    oc_bench::PollGaps all;
     for (int run = 0; run < 3; ++run) {
         const auto& image = freshImage();
-        Gaps g;
-        g.last = threadCpuMs();
-        xcAttention::observePolls(&onPoll, &g);
-        search(image);
-        xcAttention::observePolls(nullptr);
-        const double end = threadCpuMs();
-        g.tail = end - g.last;
-        g.at(end);
-        all.longest = std::max(all.longest, g.longest);
-        all.head = std::max(all.head, g.head);
-        all.tail = std::max(all.tail, g.tail);
-        all.polls += g.polls;
+        all.merge(oc_bench::pollGaps([&] { search(image); }));
     }
     return all;
 }
 
-struct Lateness {
-    double medianMs = 0.0, maxMs = 0.0;
-    int finishedEarly = 0; // runs that ended before their limit passed
-};
-
-Lateness lateness(const std::function<void(const xcPelBuffer<unsigned char>&)>& search,
-                  double limitMs) {
-    std::vector<double> late;
-    Lateness out;
-    for (int i = 0; i < kLateRuns; ++i) {
-        const auto& image = freshImage();
-        xcAttentionTag tag(true);
-        const auto start = std::chrono::steady_clock::now();
-        tag.attachTimeout(limitMs * 1e-3);
-        try {
-            search(image);
-            ++out.finishedEarly;
-        } catch (const xcTimeout::Expired&) {
-        }
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
-        late.push_back(std::max(0.0, ms - limitMs));
-    }
-    std::sort(late.begin(), late.end());
-    out.medianMs = 0.5 * (late[late.size() / 2 - 1] + late[late.size() / 2]);
-    out.maxMs = late.back();
-    return out;
-}
-
 struct Figures {
-    Gaps gaps;
-    std::map<int, Lateness> late;
+    oc_bench::PollGaps gaps;
+    std::map<int, oc_bench::Lateness> late;
 };
 std::map<std::string, Figures> gFigures;
 
-void measure(benchmark::State& state, const std::string& name,
-             const std::function<void(const xcPelBuffer<unsigned char>&)>& search) {
+void measure(benchmark::State& state, const std::string& name, const Search& search) {
     job();
     Figures f;
     for (auto _ : state) {
         f.gaps = longestStretch(search);
-        for (int limit : {1, 5, 20}) f.late[limit] = lateness(search, limit);
+        for (int limit : {1, 5, 20})
+            f.late[limit] = oc_bench::lateness([] { freshImage(); }, [&] { search(job().image); },
+                                               limit, kLateRuns);
     }
-    state.counters["longestMs"] = f.gaps.longest;
+    state.counters["longestMs"] = f.gaps.longestMs;
     state.counters["polls"] = double(f.gaps.polls);
     for (const auto& [limit, l] : f.late) {
-        state.counters["late" + std::to_string(limit) + "msMedian"] = l.medianMs;
-        state.counters["late" + std::to_string(limit) + "msMax"] = l.maxMs;
+        state.counters["late" + std::to_string(limit) + "msMedian"] = l.median();
+        state.counters["late" + std::to_string(limit) + "msMax"] = l.max();
     }
     gFigures[name] = f;
 }
@@ -247,15 +181,9 @@ int main(int argc, char** argv) {
     for (const auto& [name, f] : gFigures) {
         std::printf("%s: longest stretch %.2f ms over %ld polls, ratio to goal %.2f (start to "
                     "first poll %.2f ms, last poll to end %.2f ms)\n",
-                    name.c_str(), f.gaps.longest, f.gaps.polls, f.gaps.longest / kGoalMs,
-                    f.gaps.head, f.gaps.tail);
-        for (const auto& [limit, l] : f.late)
-            std::printf("  %2d ms limit: late by %.2f ms median, %.2f ms max over %d runs%s\n",
-                        limit, l.medianMs, l.maxMs, kLateRuns,
-                        l.finishedEarly ? (" (" + std::to_string(l.finishedEarly) +
-                                           " finished before the limit)")
-                                              .c_str()
-                                        : "");
+                    name.c_str(), f.gaps.longestMs, f.gaps.polls, f.gaps.longestMs / kGoalMs,
+                    f.gaps.headMs, f.gaps.tailMs);
+        for (const auto& [limit, l] : f.late) oc_bench::printLateness(limit, l, false, true);
     }
     benchmark::Shutdown();
     return 0;

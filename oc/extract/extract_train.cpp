@@ -8,6 +8,7 @@
 #include "align/align_pattern.h"
 #include "core/geom/angle.h"
 #include "core/image/pel_ops.h"
+#include "core/sys/attention.h"
 #include "core/sys/timer.h"
 #include "oc/imageutil/affine_clip.h"
 
@@ -117,6 +118,8 @@ void xc_OCExtractModel::train_(const xcPtrHandle_const<xcOCAlphabet>& alphabet,
     for (std::size_t i = 0; i < n; ++i) order[i] = {static_cast<long>(i), 0.0};
 
     for (std::size_t i = 0; i < n; ++i) {
+        // Training itself polls nothing: forty models ran 4-8 ms between two polls.
+        xcAttention::check();
         if (!alphabet->hasCharacter(modelKeys[i])) continue;
         const xcOCModel& model = *alphabet->character(modelKeys[i]);
         if (!model.image().isBound()) continue;

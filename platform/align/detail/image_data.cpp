@@ -112,9 +112,10 @@ XC_ALIGN_HOT void deinterleave(const std::uint8_t* src, long n, std::uint8_t* ev
 }
 
 // Sets v to `size` zeros, polling between chunks: the response maps of a 2048-pel image take
-// 36 MB, and zeroing fresh pages in one go cost 50-70 ms without a poll.
+// 36 MB, and zeroing fresh pages in one go cost 50-70 ms without a poll. A chunk is 256 kB: on
+// a busy virtual machine a fresh page's fault costs up to 20 us, so 1 MB chunks ran 5 ms.
 void zeroFill(std::vector<std::uint8_t>& v, std::size_t size, const std::function<void()>& poll) {
-    constexpr std::size_t kChunk = std::size_t(1) << 20;
+    constexpr std::size_t kChunk = std::size_t(1) << 18;
     v.clear();
     v.reserve(size);
     for (std::size_t at = 0; at < size; at += kChunk) {
@@ -134,7 +135,7 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
     auto e = std::make_shared<EdgeLevel>();
     const long w = grey.width, h = grey.height;
     poll();
-    const Gradient g = sobel(grey.view(), poll);
+    Gradient g = sobel(grey.view(), poll);
     e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge, poll);
     const float t2 = e->threshold * e->threshold;
 
@@ -162,8 +163,14 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
         }
     }
 
+    // The temporaries go back at different polls, the gradients' 16 MB (for a 2048-pel image)
+    // here and the bits' 8 MB after their spreading: freed together at the return, they took
+    // 3 ms without a poll on a busy virtual machine.
+    g = Gradient();
     poll();
     const std::vector<std::uint16_t> m = spread3x3(bits, w, h, poll);
+    bitPlane = Plane<std::uint16_t>();
+    poll();
     std::vector<std::uint16_t> m1(static_cast<std::size_t>(w)), m2(static_cast<std::size_t>(w));
 
     ResponseMaps& r = e->resp;

@@ -533,9 +533,13 @@ TEST(OCExtractSearch, TimeLimitsPerModelAndOfTheCaller) {
         EXPECT_EQ(r->found(), r->numInstances() > 0);
     }
 
+    // The caller's limit stops training before its first model: nothing is kept for later.
+    xf_OCTrainedCharCacheClear();
     xcAttentionTag caller;
     caller.attachTimeout(0.0);
     EXPECT_THROW(Search(g.alphabet(), keys, image), xcTimeout::Expired);
+    EXPECT_EQ(xf_OCFindTrainedChar(g.alphabet()->character('A')->image(), true, {-1.0, -1.0}),
+              nullptr);
 }
 
 TEST(OCExtractDiag, ParameterTextWaitsForTheResultsRecord) {

@@ -13,22 +13,44 @@ namespace oc_test {
 inline const std::u32string kCompileChars = U"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-/:.";
 constexpr long kCellW = 24, kCellH = 28;
 
+// How a mark sits in its cell, in capital heights: its ink height and how far its middle stands
+// above the baseline (y = 24). Glyphs render to their ink box, so the marks are sized and raised
+// by these.
+struct CellMark {
+    double height = 1.0, above = 0.5;
+};
+inline CellMark cellMark(char32_t ch) {
+    switch (ch) {
+    case U'-':
+        return {0.13, 0.4};
+    case U'.':
+        return {0.15, 0.075};
+    case U':':
+        return {0.72, 0.36};
+    case U'/':
+        return {1.25, 0.45};
+    default:
+        return {};
+    }
+}
+
+// Paints a glyph rendered for `ch` into the scene in the cell that sceneFromCell (a turn by
+// angleDeg and a scale by `scale`) places, moved by `shift` cell pels.
+inline void placeInCell(Scene& scene, const GlyphImage& glyph, char32_t ch,
+                        const xcXform<2>& sceneFromCell, double angleDeg, double scale,
+                        xcVector<2> shift = {}) {
+    const CellMark mark = cellMark(ch);
+    scene.place(
+        glyph, angleDeg, scale * mark.height * 20.0 / glyph.inkHeight(),
+        sceneFromCell.mapPoint(xcVector<2>(0.5 * kCellW, 24.0 - mark.above * 20.0) + shift));
+}
+
 // The glyph scaled by `scale`, turned by angleDeg about the cell's centre and moved by `shift`
 // cell pels, in an imageW x imageH image centred on the cell's centre, whose clientFromImage
-// undoes scale and turn. Glyphs render to their ink box, so the marks are sized and raised here.
+// undoes scale and turn.
 inline xcPtrHandle_const<xcOCModel> glyphModel(char32_t ch, long key, double scale = 1.0,
                                                double angleDeg = 0.0, xcVector<2> shift = {},
                                                long imageW = kCellW, long imageH = kCellH) {
-    const double height = ch == U'-'   ? 0.13
-                          : ch == U'.' ? 0.15
-                          : ch == U':' ? 0.72
-                          : ch == U'/' ? 1.25
-                                       : 1.0;
-    const double above = ch == U'-'   ? 0.4
-                         : ch == U'.' ? 0.075
-                         : ch == U':' ? 0.36
-                         : ch == U'/' ? 0.45
-                                      : 0.5;
     const GlyphImage glyph(kMonoFont, ch, 40.0);
     const double a = angleDeg * 3.14159265358979323846 / 180.0;
     const xcMatrix<2> turn(scale * std::cos(a), -scale * std::sin(a), scale * std::sin(a),
@@ -36,8 +58,7 @@ inline xcPtrHandle_const<xcOCModel> glyphModel(char32_t ch, long key, double sca
     const xcXform<2> imageFromCell(turn, xcVector<2>(0.5 * imageW, 0.5 * imageH) -
                                              turn * xcVector<2>(0.5 * kCellW, 0.5 * kCellH));
     Scene scene(imageW, imageH);
-    scene.place(glyph, angleDeg, scale * height * 20.0 / glyph.inkHeight(),
-                imageFromCell.mapPoint(xcVector<2>(0.5 * kCellW, 24.0 - above * 20.0) + shift));
+    placeInCell(scene, glyph, ch, imageFromCell, angleDeg, scale, shift);
     xcPelBuffer<unsigned char> image = scene.finish(0.5, 0.0, 1);
     image.clientFromImageXform(imageFromCell.inverse());
     return xcPtrHandle_const<xcOCModel>(new xcOCModel(key, image, xcPelRect(0, 0, imageW, imageH),

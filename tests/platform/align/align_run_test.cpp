@@ -12,7 +12,6 @@
 #include <functional>
 #include <limits>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -201,7 +200,7 @@ TEST(AlignMask, MaskOfAnotherSizeOrUnboundIsRefused) {
         xc_AlignDefs::BadParams);
 }
 
-// The run image cache: keyed on pel content, never stale, safe across threads.
+// The run image cache: keyed on pel content, never stale (threads: align_thread_tests).
 
 // Copies the window of src into dst pel by pel (same size).
 void overwrite(xcPelBuffer<unsigned char>& dst, const xcPelBuffer_const<unsigned char>& src) {
@@ -246,46 +245,6 @@ TEST(AlignCache, ChangedMaskIsNotServedStale) {
     fillRect(mask, 0, 0, 100, 80, 255);
     pat.run(img, mask, params, rs, nullptr, 0);
     EXPECT_EQ(rs.numAccepted(), 1u);
-}
-
-// Threads searching different images at once (more images than the cache holds, so entries come
-// and go under them) get exactly the answers a lone thread gets.
-TEST(AlignCache, ConcurrentSearchesOfDifferentImagesAgreeWithSerialOnes) {
-    const oc_test::GlyphImage glyph(oc_test::kSansFont, U'K', 24.0);
-    xcAlignPattern pat;
-    pat.train(glyph.trainImage(), 3, nullptr, 0);
-    const xcAlignRunParams params = align_test::searchParams(0.9, 1.1, 6);
-    std::vector<xcPelBuffer<unsigned char>> images;
-    oc_test::Rng rng(5);
-    for (int i = 0; i < 6; ++i) {
-        oc_test::Scene scene(200, 150);
-        align_test::scatter(scene, glyph, 4, rng, 0.9, 1.1);
-        images.push_back(scene.finish(0.7, 6.0, rng.next()));
-    }
-    std::vector<xcAlignResultSet> serial(images.size());
-    for (std::size_t i = 0; i < images.size(); ++i)
-        pat.run(images[i], params, serial[i], nullptr, 0);
-
-    auto worker = [&](std::size_t first, std::vector<int>& mismatches) {
-        for (int round = 0; round < 3; ++round)
-            for (std::size_t k = 0; k < images.size(); ++k) {
-                const std::size_t i = (first + k) % images.size();
-                xcAlignResultSet rs;
-                pat.run(images[i], params, rs, nullptr, 0);
-                bool same = rs.size() == serial[i].size();
-                for (std::size_t j = 0; same && j < rs.size(); ++j)
-                    same = rs[j].pose() == serial[i][j].pose() &&
-                           rs[j].score() == serial[i][j].score();
-                if (!same) mismatches.push_back(int(i));
-            }
-    };
-    std::vector<int> m1, m2;
-    std::thread t1(worker, 0, std::ref(m1));
-    std::thread t2(worker, 3, std::ref(m2));
-    t1.join();
-    t2.join();
-    EXPECT_TRUE(m1.empty());
-    EXPECT_TRUE(m2.empty());
 }
 
 // The caller's time limit: polled during a run, the results found so far stay readable.
