@@ -186,6 +186,8 @@ TEST(PelOps, MapMinMaxAndEqualPelByPel) {
     EXPECT_FALSE(xfPelEqual(inverted, src));
     xfPelMap(inverted, table.data(), inverted);
     EXPECT_TRUE(xfPelEqual(inverted, src));
+    *inverted.pointToPel(32, 8) ^= 1; // the last pel
+    EXPECT_FALSE(xfPelEqual(inverted, src));
     Image small = src;
     small.window(xcPelRect(7, 7, 33, 8));
     EXPECT_FALSE(xfPelEqual(small, src));
