@@ -375,31 +375,28 @@ std::string tempPath(const char* name) {
 
 TEST(FileArchive, StoresWhatAMemoryArchiveStoresAndLoadsItBack) {
     const std::string path = tempPath("roundtrip");
-    xcPtrHandle<Node> node(new Node("file", 42));
     std::string text = "text";
+    long value = -42;
     {
         xcFileArchive st(path, xcFileArchive::eStoring);
-        st || node || text;
+        st || text || value;
         st.close();
         EXPECT_THROW(st || text, xcArchive::IOError); // closed
     }
     xcMemoryArchive mem;
-    mem || node || text;
+    mem || text || value;
     std::ifstream in(path, std::ios::binary);
     const Bytes onDisk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(onDisk, mem.bytes());
-
-    xcPtrHandle<Node> back;
     std::string text2;
+    long value2 = 0;
     {
         xcFileArchive ld(path, xcFileArchive::eLoading);
         EXPECT_EQ(ld.bytesLeft(), onDisk.size());
-        ld || back || text2;
-        char more = 0;
-        EXPECT_THROW(ld || more, xcArchive::EndOfArchive);
+        ld || text2 || value2;
+        EXPECT_THROW(ld || value2, xcArchive::EndOfArchive);
     }
-    EXPECT_EQ(back->value, 42);
-    EXPECT_EQ(text2, "text");
+    EXPECT_EQ(text2 + std::to_string(value2), "text-42");
     std::remove(path.c_str());
 }
 
