@@ -1,12 +1,20 @@
+// Normalised correlation, edge detection and threshold selection, each against hand-computed
+// values and OpenCV.
 #include "imgproc/correlation.h"
+#include "imgproc/edges.h"
 #include "imgproc/imgproc_errors.h"
+#include "imgproc/threshold.h"
 #include "support/caught.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -14,27 +22,37 @@ namespace {
 
 using Image = xcPelBuffer<unsigned char>;
 using D = xc_CorrelationDefs;
+using R = xcThresholdResult;
 
-Image fromRows(const xcPelRect& win, const std::vector<std::vector<int>>& rows) {
+// An image of the window whose pel at image coordinates (x, y) is f(x, y), clamped to 0 .. 255;
+// f is called in row-major order.
+Image makeImage(const xcPelRect& win, const std::function<double(long, long)>& f) {
     Image img(win);
     for (long y = 0; y < win.height(); ++y)
         for (long x = 0; x < win.width(); ++x)
-            *img.pointToPel(x, y) = static_cast<unsigned char>(rows[y][x]);
+            *img.pointToPel(x, y) =
+                static_cast<unsigned char>(std::clamp(f(win.x() + x, win.y() + y), 0.0, 255.0));
     return img;
+}
+
+Image fromRows(const xcPelRect& win, const std::vector<std::vector<int>>& rows) {
+    return makeImage(win, [&](long x, long y) { return rows[y - win.y()][x - win.x()]; });
+}
+
+// The listed values in row-major order, repeating.
+Image withValues(const xcPelRect& win, const std::vector<int>& values) {
+    return makeImage(
+        win, [&, i = std::size_t(0)](long, long) mutable { return values[i++ % values.size()]; });
 }
 
 // Smooth waves, blocks and some noise, so every window has contrast.
 Image texture(const xcPelRect& win, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> noise(-12, 12);
-    Image img(win);
-    for (long y = 0; y < win.height(); ++y)
-        for (long x = 0; x < win.width(); ++x)
-            *img.pointToPel(x, y) = static_cast<unsigned char>(
-                std::clamp(120 + 60 * std::sin(x / 6.0 + y / 17.0) * std::cos(y / 8.0) +
-                               ((x / 13 + y / 9) % 3) * 20 + noise(rng),
-                           0.0, 255.0));
-    return img;
+    return makeImage(win, [&](long x, long y) {
+        return 120 + 60 * std::sin(x / 6.0 + y / 17.0) * std::cos(y / 8.0) +
+               ((x / 13 + y / 9) % 3) * 20 + noise(rng);
+    });
 }
 
 xc_CorrWindowSums sumsAt(const xc_CorrelationModel<unsigned char>& m, const Image& img, long x,
@@ -43,6 +61,12 @@ xc_CorrWindowSums sumsAt(const xc_CorrelationModel<unsigned char>& m, const Imag
     m.pointFunc()(img.pointToPel(x, y), img.rowUpdate(), m.pels(), m.care(), m.rowUpdate(),
                   m.width(), m.height(), s);
     return s;
+}
+
+std::vector<xcEdgelet> detect(const Image& img, const xcEdgeParams& params = xcEdgeParams()) {
+    std::vector<xcEdgelet> out;
+    xfEdgeDetect(img, params, out, nullptr, 0);
+    return out;
 }
 
 } // namespace
@@ -206,4 +230,164 @@ TEST(CorrelationSearch, EqualPeaksGiveTheFirstInRowMajorOrder) {
     EXPECT_EQ(peak.score, 1000);
     EXPECT_EQ(peak.x, -3 + 7);
     EXPECT_EQ(peak.y, 4 + 1);
+}
+
+TEST(Edgelet, ChecksItsMagnitudeAndRoundsAngles) {
+    EXPECT_THROW(xcEdgelet(xcVector<2>(), -1.0, xcBinaryAngle8()), xcImgProcDefs::BadParams);
+
+    // Angles round to the nearest of 256 directions.
+    const double step = 2.0 * std::numbers::pi / 256.0;
+    const double rads[] = {-std::numbers::pi,      -0.4 * step, -0.6 * step, 10.6 * step,
+                           4.0 * std::numbers::pi, NAN};
+    const int plains[] = {128, 0, 255, 11, 0, 0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(xcBinaryAngle8(xcRadian(rads[i])).plain(), plains[i]) << rads[i];
+    for (int p8 = 0; p8 < 256; ++p8) {
+        const xcBinaryAngle8 a{static_cast<unsigned char>(p8)};
+        EXPECT_EQ(xcBinaryAngle8(a.toRadian()), a) << p8;
+    }
+}
+
+// A sharp step between pel columns 9 and 10 of a window whose origin is (5, 3) lies at image x =
+// 15.0; each interior row gives one edgelet, of magnitude (200 - 40) * 4 / 8 = 80, pointing
+// from dark to light.
+TEST(EdgeDetect, SharpStepGivesOneSubPixelEdgeletPerRow) {
+    const xcPelRect win(5, 3, 20, 12);
+    for (bool darkLeft : {true, false}) {
+        const int lo = darkLeft ? 40 : 200, hi = darkLeft ? 200 : 40;
+        const auto e = detect(makeImage(win, [&](long x, long) { return x < 15 ? lo : hi; }));
+        ASSERT_EQ(e.size(), 10u) << darkLeft;
+        for (size_t i = 0; i < e.size(); ++i) {
+            EXPECT_NEAR(e[i].position().x(), 15.0, 1e-12);
+            EXPECT_NEAR(e[i].position().y(), 3 + 1 + long(i) + 0.5, 1e-12);
+            EXPECT_NEAR(e[i].magnitude(), 80.0, 1e-12);
+            EXPECT_EQ(e[i].angle().plain(), darkLeft ? 0 : 128);
+        }
+    }
+}
+
+// Columns ..9 = 40, 10 = v, 11.. = 200 give magnitudes (v - 40) / 2, 80, (200 - v) / 2 at
+// columns 9, 10, 11; v = 80 gives s = (20 - 60) / (2 (20 - 160 + 60)) = 0.25 (x = 10.75).
+TEST(EdgeDetect, SubPixelPositionFollowsTheParabolaVertex) {
+    const std::map<int, double> expected{{120, 10.5}, {80, 10.75}, {160, 10.25}};
+    for (const auto& [v, x0] : expected) {
+        const auto e = detect(makeImage(xcPelRect(0, 0, 20, 8), [v = v](long x, long) {
+            return x < 10 ? 40 : (x == 10 ? v : 200);
+        }));
+        ASSERT_EQ(e.size(), 6u) << v;
+        for (const auto& el : e) EXPECT_NEAR(el.position().x(), x0, 1e-12) << v;
+    }
+}
+
+TEST(EdgeDetect, ThresholdSmoothingAndSmallWindows) {
+    const Image step =
+        makeImage(xcPelRect(0, 0, 20, 12), [](long x, long) { return x < 10 ? 40 : 200; });
+    EXPECT_EQ(detect(step, xcEdgeParams(1.0, 80.0, 1)).size(), 10u);
+    EXPECT_TRUE(detect(step, xcEdgeParams(1.0, 80.001, 1)).empty());
+    EXPECT_TRUE(detect(makeImage(xcPelRect(0, 0, 9, 9), [](long, long) { return 90; }),
+                       xcEdgeParams(1.0, 0.0, 1))
+                    .empty());                                    // zero gradient is never an edge
+    const auto smooth = detect(step, xcEdgeParams(3.0, 10.0, 1)); // in place, lower peak
+    ASSERT_EQ(smooth.size(), 10u);
+    for (const auto& el : smooth) {
+        EXPECT_NEAR(el.position().x(), 10.0, 1e-3);
+        EXPECT_LT(el.magnitude(), 60.0);
+        EXPECT_GT(el.magnitude(), 20.0);
+    }
+    EXPECT_TRUE(
+        detect(makeImage(xcPelRect(0, 0, 2, 50), [](long, long y) { return y * 5; })).empty());
+    std::vector<xcEdgelet> keep(3);
+    EXPECT_THROW(xfEdgeDetect(Image(), xcEdgeParams(), keep), xcImgProcDefs::BadImage);
+    EXPECT_EQ(keep.size(), 3u);
+}
+
+// With every pel kept (edge type 0), the edgelets are the interior pels whose OpenCV 3 x 3 Sobel
+// magnitude / 8 reaches the threshold, with the same magnitude and direction.
+TEST(EdgeDetect, AllEdgesMatchOpenCvSobel) {
+    const xcPelRect win(3, 7, 61, 47);
+    const Image img = makeImage(win, [](long x, long y) {
+        return int(128 + 70 * std::sin(x / 5.0) * std::cos(y / 7.0) + ((x / 9 + y / 11) % 2) * 30);
+    });
+    const cv::Mat m(int(win.height()), int(win.width()), CV_8U,
+                    const_cast<unsigned char*>(img.pointToPel(0, 0)), size_t(img.rowUpdate()));
+    cv::Mat dx, dy;
+    cv::Sobel(m, dx, CV_32F, 1, 0, 3);
+    cv::Sobel(m, dy, CV_32F, 0, 1, 3);
+    const double thr = 12.0;
+    std::vector<xcEdgelet> want;
+    for (int y = 1; y + 1 < m.rows; ++y) {
+        for (int x = 1; x + 1 < m.cols; ++x) {
+            const double gx = dx.at<float>(y, x), gy = dy.at<float>(y, x);
+            const double mag = std::hypot(gx, gy) / 8.0;
+            if (mag < thr || mag == 0.0) continue;
+            want.emplace_back(xcVector<2>(win.x() + x + 0.5, win.y() + y + 0.5), mag,
+                              xcBinaryAngle8(xcRadian(std::atan2(gy, gx))));
+        }
+    }
+    const auto got = detect(img, xcEdgeParams(1.0, thr, 0));
+    ASSERT_EQ(got.size(), want.size());
+    ASSERT_GT(got.size(), 500u);
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].position(), want[i].position());
+        EXPECT_NEAR(got[i].magnitude(), want[i].magnitude(), 1e-9);
+        EXPECT_EQ(got[i].angle(), want[i].angle());
+    }
+}
+
+// Two levels split halfway with full score (any t in 51..150 separates 50 from 150: T = 100).
+// Values 10, 10, 20, 200: t in 21..200 gives N^2 sigmaB^2 = (40 - 600)^2 / 3, the best, so
+// T = (21 + 200) / 2 = 110 and the score is that over 4 * 40600 - 240^2 = 104800.
+TEST(ThresholdWGV, HandComputedThresholdsAndFlatRegions) {
+    for (auto [values, t] : std::vector<std::pair<std::vector<int>, long>>{
+             {{0, 255, 255}, 128}, {{50, 150, 150, 150}, 100}}) {
+        const auto two = xfThresholdWGV(withValues(xcPelRect(3, 4, 10, 7), values));
+        EXPECT_EQ(two.threshold(), t);
+        EXPECT_DOUBLE_EQ(two.score(), 1.0);
+    }
+    const auto r = xfThresholdWGV(withValues(xcPelRect(0, 0, 4, 1), {10, 10, 20, 200}));
+    EXPECT_EQ(r.threshold(), 110);
+    EXPECT_NEAR(r.score(), (560.0 * 560.0 / 3.0) / 104800.0, 1e-12);
+    for (int v : {0, 77, 255})
+        EXPECT_EQ(xfThresholdWGV(withValues(xcPelRect(0, 0, 6, 5), {v})), R(v, 0.0));
+    Image empty = withValues(xcPelRect(0, 0, 6, 5), {10, 200});
+    empty.window(xcPelRect(2, 2, 0, 3));
+    EXPECT_EQ(xfThresholdWGV(empty), R(0, 0.0));
+    R checked;
+    EXPECT_THROW(checked.threshold(257), xcImgProcDefs::BadParams);
+    EXPECT_THROW(checked.score(1.0000001), xcImgProcDefs::BadParams);
+    EXPECT_THROW(checked.score(NAN), xcImgProcDefs::BadParams);
+    EXPECT_EQ(checked, R());
+}
+
+// The mask (>= 128 cared for) is paired with the image by window position.
+TEST(ThresholdWGV, MaskSelectsThePelsThatCount) {
+    const Image img = withValues(xcPelRect(5, 5, 8, 4), {0, 0, 0, 0, 255, 255, 255, 255});
+    const Image left = withValues(xcPelRect(-3, 100, 8, 4), {128, 255, 200, 130, 127, 0, 1, 0});
+    EXPECT_EQ(xfThresholdWGV(img, left), R(0, 0.0));
+    const Image both = withValues(xcPelRect(0, 0, 8, 4), {128, 0, 0, 0, 0, 0, 0, 128});
+    EXPECT_EQ(xfThresholdWGV(img, both).threshold(), 128);
+    EXPECT_STREQ(caught<xcImgProcDefs::BadImage>([&] {
+                     xfThresholdWGV(img, withValues(xcPelRect(5, 5, 8, 5), {255}));
+                 }).what(),
+                 "Threshold mask must have the size of the image");
+    EXPECT_THROW(xfThresholdWGV(Image()), xcImgProcDefs::BadImage);
+}
+
+// OpenCV's Otsu threshold t puts g <= t below; ours puts g < T below, so T = t + 1 where the
+// maximum is unique.
+TEST(ThresholdWGV, AgreesWithOpenCvOtsu) {
+    std::mt19937 rng(5);
+    std::normal_distribution<double> dark(70, 18), light(170, 25);
+    for (int trial = 0; trial < 5; ++trial) {
+        Image img = makeImage(xcPelRect(0, 0, 64, 48), [&](long x, long y) {
+            return (x * 3 + y * (trial + 1)) % 5 < 2 ? dark(rng) : light(rng);
+        });
+        const cv::Mat m(48, 64, CV_8U, img.pointToPel(0, 0), size_t(img.rowUpdate()));
+        cv::Mat bin;
+        const double t = cv::threshold(m, bin, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+        const auto r = xfThresholdWGV(img);
+        EXPECT_EQ(r.threshold(), long(t) + 1) << trial;
+        EXPECT_GT(r.score(), 0.5);
+        EXPECT_LT(r.score(), 1.0);
+    }
 }
