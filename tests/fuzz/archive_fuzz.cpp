@@ -1,11 +1,13 @@
 // Fuzz target: every archived class of the library loaded from bytes. The first byte picks the
-// class (see kinds below), the rest is the archive. A value that loads is written, read back and
-// written again; a framed object may be of any registered class, exceptions included.
+// class (kLoaders), the rest is the archive. A value that loads is used as a caller may use it,
+// then written, read back and written again; a framed object may be of any registered class,
+// exceptions included.
 #include "core/image/pel_buffer_archive.h"
 #include "core/sys/attention.h"
 #include "fuzz/fuzz_support.h"
 #include "oc/arrange/arrange_params.h"
 #include "oc/arrange/arrange_results.h"
+#include "oc/arrange/char_poses.h"
 #include "oc/oc/alphabet.h"
 #include "oc/oc/key_set.h"
 #include "oc/oc/line.h"
@@ -13,6 +15,7 @@
 #include "oc/oc/model.h"
 #include "oc/occhar/character.h"
 
+#include <iterator>
 #include <memory>
 
 using namespace oc_fuzz;
@@ -62,6 +65,58 @@ Bytes storeFramed(xcPersistent* p) {
     return ar.bytes();
 }
 
+// What a caller may do with a loaded value: every failure must be one of the library's own.
+void useCharacter(xcOCChar& c) {
+    tolerant([&] { (void)c.name(), (void)c.description(); });
+    tolerant([&] { (void)c.imageMarkRect(); });
+    tolerant([&] { (void)c.binarizedImageMarkRect(); });
+    tolerant([&] { (void)c.binarizedImage(true); });
+    xoc_char rec;
+    xoc_char_construct(&rec);
+    tolerant([&] {
+        c.getCharacter(rec, true);
+        xcOCChar back;
+        back.setCharacter(rec, false);
+    });
+    xoc_char_destruct(&rec);
+}
+
+void useMetrics(xcOCCharMetrics& m) {
+    tolerant([&] { (void)m.isBlank(); });
+    for (unsigned type = 1; type <= 32; type *= 2)
+        tolerant([&] { (void)m.encloseRectImage(xcOCCharMetrics::RectType(type), xcXform<2>()); });
+}
+
+void useAlphabet(ByValue<xcOCAlphabet>& a) {
+    for (const auto& row : a.characters())
+        for (const auto& col : a.characters())
+            tolerant([&] {
+                (void)a.areConfusable(row->key(), col->key());
+                (void)a.characterOffset(row->key(), col->key());
+            });
+}
+
+void useKeySet(xcOCKeySet& k) {
+    tolerant([&] { (void)k.currentKeys(); });
+    tolerant([&] { (void)k.currentKey(); });
+    for (long key : k.keys()) tolerant([&] { (void)k.confusionOverrides(key); });
+}
+
+const xcXform<2> kFrame(xcMatrix<2>(0.9, -0.2, 0.2, 0.9), xcVector<2>(5, -3));
+
+void useLine(ByValue<xcOCLine>& l) {
+    for (long p = 0; p < l.numPositions(); ++p) tolerant([&] { (void)l.characters(p); });
+    tolerant([&] { (void)l.encloseRect(kFrame, kFrame, kFrame, 1.0, xcRadian(0.1), 0.1, true); });
+}
+
+void useArrangement(ByValue<xcOCLineArrangement>& a) {
+    tolerant([&] { (void)a.encloseRect(kFrame, kFrame, kFrame, 1.0, xcRadian(0.1), 0.1, true); });
+}
+
+void useResults(xcOCArrangeResults& r) {
+    tolerant([&] { (void)xfOCCharacterPoses(r); });
+}
+
 // Any registered class; exceptions also report themselves and are thrown as their own class.
 void framed(const Bytes& bytes) {
     std::unique_ptr<Framed> obj;
@@ -92,6 +147,24 @@ void framed(const Bytes& bytes) {
     }
 }
 
+// The first byte of an input picks one, in this order.
+using Loader = void (*)(const Bytes&);
+const Loader kLoaders[] = {
+    [](const Bytes& b) { roundTrip<xcOCCharKey>(b, true); },
+    [](const Bytes& b) { roundTrip<xcOCCharMetrics>(b, true, useMetrics); },
+    [](const Bytes& b) { roundTrip<xcOCChar>(b, true, useCharacter); },
+    [](const Bytes& b) { roundTrip<ByValue<xcOCModel>>(b, true); },
+    [](const Bytes& b) { roundTrip<ByValue<xcOCAlphabet>>(b, true, useAlphabet); },
+    [](const Bytes& b) { roundTrip<xcOCKeySet>(b, false, useKeySet); },
+    [](const Bytes& b) { roundTrip<ByValue<xcOCLine>>(b, true, useLine); },
+    [](const Bytes& b) { roundTrip<ByValue<xcOCLineArrangement>>(b, false, useArrangement); },
+    [](const Bytes& b) { roundTrip<xcOCArrangeParams>(b, false); },
+    [](const Bytes& b) { roundTrip<xcOCArrangeResults>(b, false, useResults); },
+    [](const Bytes& b) { roundTrip<xcPelBuffer<unsigned char>>(b, true); },
+    [](const Bytes& b) { roundTrip<xcPelBuffer<short>>(b, true); },
+    framed,
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -100,46 +173,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // An old compiled alphabet compiles while it loads; the limit keeps one input short.
     xcAttentionTag limit;
     limit.attachTimeout(2.0);
-    switch (data[0] % 13) {
-    case 0:
-        roundTrip<xcOCCharKey>(bytes, true);
-        break;
-    case 1:
-        roundTrip<xcOCCharMetrics>(bytes, true);
-        break;
-    case 2:
-        roundTrip<xcOCChar>(bytes, true);
-        break;
-    case 3:
-        roundTrip<ByValue<xcOCModel>>(bytes, true);
-        break;
-    case 4:
-        roundTrip<ByValue<xcOCAlphabet>>(bytes, true);
-        break;
-    case 5:
-        roundTrip<xcOCKeySet>(bytes, false);
-        break;
-    case 6:
-        roundTrip<ByValue<xcOCLine>>(bytes, true);
-        break;
-    case 7:
-        roundTrip<ByValue<xcOCLineArrangement>>(bytes, false);
-        break;
-    case 8:
-        roundTrip<xcOCArrangeParams>(bytes, false);
-        break;
-    case 9:
-        roundTrip<xcOCArrangeResults>(bytes, false);
-        break;
-    case 10:
-        roundTrip<xcPelBuffer<unsigned char>>(bytes, true);
-        break;
-    case 11:
-        roundTrip<xcPelBuffer<short>>(bytes, true);
-        break;
-    default:
-        framed(bytes);
-        break;
-    }
+    kLoaders[data[0] % std::size(kLoaders)](bytes);
     return 0;
 }

@@ -54,11 +54,12 @@ Bytes store(T& value) {
     return ar.bytes();
 }
 
-// Loads `bytes` into a default T. When that succeeds, the value is written, read back and written
-// again: the second load must take every byte and the two writings must be equal. When loading
-// fails and `keepsOnFailure`, the object must still write as a default one does.
+// Loads `bytes` into a default T. When that succeeds, `use` works with the value, which is then
+// written, read back and written again: the second load must take every byte and the two
+// writings must be equal. When loading fails and `keepsOnFailure`, the object must still write as
+// a default one does.
 template <class T>
-void roundTrip(const Bytes& bytes, bool keepsOnFailure) {
+void roundTrip(const Bytes& bytes, bool keepsOnFailure, void (*use)(T&) = nullptr) {
     T value;
     bool loaded = false;
     std::string failure;
@@ -75,6 +76,7 @@ void roundTrip(const Bytes& bytes, bool keepsOnFailure) {
             fault("a failed load changed the object: " + failure);
         return;
     }
+    if (use) use(value);
     const Bytes once = store(value);
     T again;
     xcMemoryArchive ar(once);
