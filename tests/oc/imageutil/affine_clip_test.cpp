@@ -99,3 +99,31 @@ TEST(AffineTransformWithClipping, CallerErrorsThrowBadParamsAndChangeNothing) {
         [&] { xfAffineTransformWithClipping(src, ConstImage(), params, bound, unbound); },
         "The output image must be unbound.");
 }
+
+// A rectangle far off or far larger than the image had its padded box converted to pel
+// coordinates before any check, which is undefined beyond the range of long. As far as pel
+// buffers reach, a far rectangle samples the padding.
+TEST(AffineTransformWithClipping, FarOrHugeRectangleIsRefusedBeforeItsBoxIsRounded) {
+    const Image src = flatWithSpot(xcPelRect(0, 0, 40, 30));
+    const struct {
+        double at, size;
+        const char* refusal;
+    } cases[] = {{1e19, 4096, "The sampled region lies too far from the image."},
+                 {-1e13, 4, "The sampled region lies too far from the image."},
+                 {0, 1e60, "The sampled region is too large."},
+                 {1e12, 4, nullptr}};
+    for (const auto& c : cases) {
+        Image dst, dstMask;
+        const auto sample = [&] {
+            xfAffineTransformWithClipping(src, ConstImage(),
+                                          axisParams(c.at, 0, c.size, c.size, 4, 4), dst, dstMask);
+        };
+        if (c.refusal) {
+            expectBadParams(sample, c.refusal);
+            EXPECT_FALSE(dst.isBound());
+        } else {
+            sample();
+            EXPECT_EQ(*dst.pointToPel(0, 0), 100);
+        }
+    }
+}
