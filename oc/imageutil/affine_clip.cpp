@@ -1,7 +1,6 @@
 #include "oc/imageutil/affine_clip.h"
 
 #include "core/geom/affine_rect.h"
-#include "core/geom/rounding.h"
 #include "core/image/pel_ops.h"
 #include "foundation/oc_defs.h"
 #include "oc/imageutil/mirror_pad.h"
@@ -19,6 +18,8 @@ using ConstImage = xcPelBuffer_const<unsigned char>;
 constexpr double kClipMargin = 4.0;
 // The largest padded region: beyond it the sampled rectangle is far larger than any image.
 constexpr long long kMaxPaddedPels = 1LL << 28;
+// The farthest position of the padded region: where pel buffers end.
+constexpr double kMaxPaddedPosition = 0x1p40;
 // Canvas margin of xf_AffineTransform.
 constexpr long kCanvasMargin = 3;
 
@@ -95,11 +96,16 @@ void xfAffineTransformWithClipping(const ConstImage& src, const ConstImage& srcM
         if (mask.isBound()) xfAffineTransformImage(mask, params, outMask);
     } else {
         const xcRect e = imageBox(params.affineRectangle(), src);
-        const xcPelRect p(xfIFloor(e.x() - kClipMargin), xfIFloor(e.y() - kClipMargin),
-                          xfICeil(e.width() + 2 * kClipMargin),
-                          xfICeil(e.height() + 2 * kClipMargin));
-        if (!(double(p.width()) * double(p.height()) <= double(kMaxPaddedPels)))
+        const double x = std::floor(e.x() - kClipMargin), y = std::floor(e.y() - kClipMargin);
+        const double w = std::ceil(e.width() + 2 * kClipMargin);
+        const double h = std::ceil(e.height() + 2 * kClipMargin);
+        // Checked in doubles: a rectangle far off the image would not fit the pel coordinates.
+        if (!(w * h <= double(kMaxPaddedPels)))
             throw xcOCDefs::BadParams("The sampled region is too large.");
+        if (!(std::abs(x) <= kMaxPaddedPosition && std::abs(y) <= kMaxPaddedPosition))
+            throw xcOCDefs::BadParams("The sampled region lies too far from the image.");
+        const xcPelRect p(static_cast<long>(x), static_cast<long>(y), static_cast<long>(w),
+                          static_cast<long>(h));
         ConstImage paddedImage, paddedMask;
         padToRect(src, mask, p, paddedImage, paddedMask);
         xfAffineTransformImage(paddedImage, params, outImage);

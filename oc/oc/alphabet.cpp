@@ -264,11 +264,18 @@ void xcOCAlphabet::serialize_(xcArchive& ar, unsigned char version) {
         if (m.isNull()) throw xcArchive::BadFormat("xcOCAlphabet: a character is missing");
     if (oc_detail::hasDuplicates(keysOf(chars)))
         throw xcArchive::BadFormat("xcOCAlphabet: two characters share a key");
-    // An old archive stores no scores: a compiled one is compiled again once it is loaded.
-    const bool compileNow = version == 0 && compiled;
-    if (version == 0) {
-        compiled = false;
-    } else {
+    if (version == 0 && compiled) {
+        // An old archive stores no scores: a compiled one is compiled again as it loads. A copy
+        // is compiled, so that characters that cannot be compiled, or the caller's time limit,
+        // leave this alphabet as it was.
+        xcOCAlphabet copy;
+        copy.confusionThreshold_ = threshold;
+        copy.characters_ = chars;
+        copy.isCompiled_ = false;
+        copy.compile(nullptr, 0);
+        std::swap(matrix, copy.matrix_);
+        offsets.swap(copy.offsets_);
+    } else if (version != 0) {
         ar || matrix;
         ar || offsets;
         if (compiled) {
@@ -287,5 +294,4 @@ void xcOCAlphabet::serialize_(xcArchive& ar, unsigned char version) {
     isCompiled_ = compiled;
     std::swap(matrix_, matrix);
     offsets_.swap(offsets);
-    if (compileNow) compile(nullptr, 0);
 }

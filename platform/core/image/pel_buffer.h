@@ -132,8 +132,10 @@ private:
     long rowUpdate_ = 0;
 };
 
+// Exported here already: clang fixes a template's visibility where it is first declared, and
+// xcPelBuffer_const names it before its definition.
 template <class T>
-class xcPelBuffer;
+class XCORE_API xcPelBuffer;
 
 // A handle through which the pels can only be read. T is unsigned char or short (the library
 // instantiates both, also for xcPelBuffer).

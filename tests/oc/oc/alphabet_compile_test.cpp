@@ -128,6 +128,28 @@ TEST(OCAlphabetCompile, StopsEarly) {
     EXPECT_EQ(a.confusionMatrix()(0, 0), 1.0);
 }
 
+// An old compiled archive whose characters cannot be compiled used to take the characters and
+// then throw, leaving the alphabet changed and not compiled.
+TEST(OCAlphabetCompile, OldArchiveThatCannotCompileLeavesTheAlphabet) {
+    const Models m = glyphModels(U"0", 0);
+    xcPelBuffer<unsigned char> none(kCellW, kCellH);
+    xfPelSet(none, 0);
+    Models bad{m[0], xcPtrHandle_const<xcOCModel>(new xcOCModel(
+                         9, m[0]->image(), none, m[0]->imageArea(), xcOCModel::eNormal, "o", ""))};
+    xcMemoryArchive old;
+    unsigned char version = 0;
+    std::string name = "old";
+    double threshold = 0.5;
+    bool wasCompiled = true;
+    old || version || name || threshold || bad || wasCompiled;
+    xcOCAlphabet a(m, 0.5, true, "kept");
+    xcMemoryArchive in(old.bytes());
+    EXPECT_THROW(in || static_cast<xcPersistent&>(a), xc_SubModelDefs::NoCarePels);
+    EXPECT_EQ(a.name(), "kept");
+    EXPECT_EQ(a.characters(), m);
+    EXPECT_TRUE(a.isCompiled());
+}
+
 TEST(OCAlphabetCompile, RecordsArchivesAndCompilingSetters) {
     const Models m = glyphModels(U"0O", 1);
     xcOCAlphabet a(m, 0.5, true, "x");
