@@ -105,6 +105,21 @@ TEST(AffineTransformWithClipping, InsideOutsideMasksAndClientCoordinates) {
     xfAffineTransformWithClipping(moved, mask, axisParams(500, 300, 8, 6), far, farMask);
     EXPECT_EQ(std::vector<int>({xfPelMin(far), xfPelMax(far), xfPelMax(farMask)}),
               std::vector<int>({100, 100, 0}));
+    // A box beyond where pel buffers reach, or too large, is refused before it is rounded to pel
+    // coordinates; one just within their reach samples the padding.
+    const auto sampleAt = [&](double x, double size) {
+        Image d, m;
+        xfAffineTransformWithClipping(
+            moved, kNone,
+            xcAffineSamplingParams(xcAffineRectangle(xcRect(x, 0, size, size)), 4, 4, kBilinear), d,
+            m);
+        return xfPelMax(d);
+    };
+    expectBadParams([&] { sampleAt(1e19, 4096); },
+                    "The sampled region lies too far from the image.");
+    expectBadParams([&] { sampleAt(-1e13, 4); }, "The sampled region lies too far from the image.");
+    expectBadParams([&] { sampleAt(0, 1e60); }, "The sampled region is too large.");
+    EXPECT_EQ(sampleAt(1e12, 4), 100);
 
     Image bound(xcPelRect(0, 0, 3, 3)), unbound;
     expectBadParams([&] { xfAffineTransformWithClipping(src, kNone, turned, bound, unbound); },
