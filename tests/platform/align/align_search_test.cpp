@@ -179,6 +179,12 @@ TEST(AlignArithmetic, AngleClampedToTheZoneEdgeRefitsThePosition) {
     const xcVector<2> c(35.0, 20.0);
     EXPECT_LT((rz[0].pose().mapPoint(c) - rh[0].pose().mapPoint(c)).len(), 0.02);
     EXPECT_NEAR(rz[0].score(), rh[0].score(), 0.002);
+    // In a partial zone wider than half a turn the angle is taken about the zone's middle, not
+    // wrapped to -347 degrees and clamped to the low edge.
+    zone.zone(1, -190.0, 100.0);
+    pat.run(img, zone, rz, nullptr, 0);
+    ASSERT_GE(rz.size(), 1u);
+    EXPECT_NEAR(rz[0].angleDeg(), 13.0, 0.3);
 }
 
 // Client transforms with an infinite entry are refused at training and at run time, and the
