@@ -38,10 +38,10 @@ bool tolerant(F&& f) {
 [[noreturn]] void fault(const std::string& what);
 
 // A window of 1 .. maxSide pels a side at an offset of -8 .. 8, inside a root up to 4 pels wider
-// on each side; pels from the input (the remaining bytes, cycled, or a gradient when none).
+// on each side; pels from the input (up to half the bytes left, cycled; a gradient when none).
 xcPelBuffer<unsigned char> image(FuzzedDataProvider& in, long maxSide);
-// A client-from-image transform: turn, scale 1/4 .. 4 per axis, shear, mirror and a shift of up
-// to 200 pels; singular when the input asks for it (the setter refuses that).
+// The identity half of the time, else a client-from-image transform: turn, scale 1/4 .. 4 per
+// axis, shear, mirror and a shift of up to 200 pels.
 xcXform<2> transform(FuzzedDataProvider& in);
 // A rectangle near `around`: each edge up to `reach` pels beyond it, sizes may be negative.
 xcPelRect rectNear(FuzzedDataProvider& in, const xcPelRect& around, long reach);

@@ -36,15 +36,14 @@ Bytes pels(const ConstImage& b, xcPelRect part = {}) {
 Image maskFor(FuzzedDataProvider& in, const Image& img) {
     const int kind = in.ConsumeIntegralInRange<int>(0, 5);
     if (kind == 0) return {};
-    if (kind == 5) {
-        const xcPelRect w = rectNear(in, img.window(), 3);
-        return w.width() >= 0 && w.height() >= 0 ? Image(w) : Image();
-    }
-    Image m(img.window());
+    const xcPelRect w = kind == 5 ? rectNear(in, img.window(), 3) : img.window();
+    if (w.width() < 0 || w.height() < 0) return {};
+    Image m(w);
+    // One over the image's window cuts its greys; one of another window cares for every pel.
     const int cut = in.ConsumeIntegralInRange<int>(0, 256);
     for (long y = 0; y < m.height(); ++y)
         for (long x = 0; x < m.width(); ++x)
-            *m.pointToPel(x, y) = *img.pointToPel(x, y) >= cut ? 255 : 0;
+            *m.pointToPel(x, y) = kind == 5 || *img.pointToPel(x, y) >= cut ? 255 : 0;
     m.copyTransforms(img);
     return m;
 }
