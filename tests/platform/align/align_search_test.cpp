@@ -419,7 +419,8 @@ bool at(const xcAlignResult& r, const oc_test::Placement& p, double pel, double 
 // in correlation (a result at another angle must not stop it); at the 25 px 8's peak the
 // turned pose's neighbour two grid steps away is the runner-up unless such neighbours count as
 // the same angle; the 12 px S is fitted short of its score from a sliver of a scale step, and
-// the serif G a grid step off in angle unless the local search reaches that far.
+// the serif G a grid step off in angle unless the local search reaches that far. (DejaVu
+// Sans's N at 12 px is refused for training: its edges run too much one way.)
 TEST(AlignRealPrint, TurnedPoseOfNearlySymmetricGlyphDoesNotWinOverTheUprightOne) {
     const char* const serif = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
     const struct {
@@ -431,7 +432,7 @@ TEST(AlignRealPrint, TurnedPoseOfNearlySymmetricGlyphDoesNotWinOverTheUprightOne
                 {kBoldMono, 20.0, U"28XMZBQEGNS"},
                 {kBoldMono, 16.0, U"28XMZBQEGNS"},
                 {kBoldMono, 12.0, U"28XMZBQEGNS"},
-                {oc_test::kSansFont, 16.0, U"28XMZBQEGS"},
+                {oc_test::kSansFont, 16.0, U"28XMZBQEGNS"},
                 {oc_test::kSansFont, 12.0, U"28XMZBQEGS"},
                 {kBoldMono, 29.0, U"N"},
                 {kBoldMono, 25.0, U"8", 61.78, 45.52},
