@@ -3,7 +3,9 @@
 #include "align/detail/simd.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace xc_align {
@@ -18,6 +20,8 @@ constexpr double kMinCoarseDiameter = 12.0;
 // absorbs.
 constexpr double kAngleStep = 2.0;
 constexpr double kScaleStep = 2.0;
+// A scale step leaving less than this share of a step before the zone's end reaches to it.
+constexpr double kSliver = 0.25;
 // Rows of cells scored together, so the response rows they read stay in cache.
 constexpr long kBlockRows = 16;
 // Grid poses within this angle of the winner at a cell are the same hypothesis.
@@ -25,12 +29,28 @@ constexpr double kDistinctAngle = 30.0 * std::numbers::pi / 180.0;
 // A runner-up at a clearly different angle is refined as well when it scores at least this
 // share of the winner (shapes that nearly repeat when turned, like B turned by 180 degrees).
 constexpr double kAltShare = 0.75;
+// The runner-up is looked for this many cells around the peak: the turned pose of a nearly
+// symmetric glyph puts the train window's centre elsewhere than the upright pose (twice the
+// distance between that centre and the glyph's centre of symmetry, a few pels), so the two
+// poses peak in different cells, of which only one survives as a local maximum.
+constexpr long kAltReach = 2;
+constexpr long kAltSide = 2 * kAltReach + 1;
+// The cells around a peak are summed eight at a time along a row, in one 64-bit word.
+constexpr long kBlockCols = 8;
 
 double wrapAngle(double a) {
     a = std::fmod(a, 2 * std::numbers::pi);
     if (a > std::numbers::pi) a -= 2 * std::numbers::pi;
     if (a <= -std::numbers::pi) a += 2 * std::numbers::pi;
     return a;
+}
+
+// Whether two grid poses are clearly different angles: more than kDistinctAngle apart and more
+// than two and a half grid steps, since one instance scores well a full step to either side of
+// its angle, so that on a coarse grid (small patterns) poses two steps apart can both be it.
+bool distinctAngles(const GridPose& a, const GridPose& b) {
+    const double steps = 5.0 * std::max(a.angleHalf, b.angleHalf);
+    return std::fabs(wrapAngle(a.theta - b.theta)) > std::max(kDistinctAngle, steps);
 }
 
 // A grid pose's features as (response map, offset from a cell's index) pairs.
@@ -72,6 +92,25 @@ XC_ALIGN_HOT void maxInto(std::uint8_t* best, const std::uint8_t* acc, long n) {
     for (long i = 0; i < n; ++i) best[i] = std::max(best[i], acc[i]);
 }
 
+// The responses of the placed features summed over a block of kAltSide rows of eight cells whose
+// first cell is `base`, a row's eight sums in one 64-bit word holding the cells' bytes in memory
+// order: no byte carries into the next, as a sum stays below 256 (at most kMaxCoarseFeatures
+// features of at most 4 each).
+void blockSums(const std::vector<Placed>& feats, long base, long stride,
+               std::uint64_t out[kAltSide]) {
+    static_assert(4 * kMaxCoarseFeatures < 256);
+    std::uint64_t acc[kAltSide] = {};
+    for (const Placed& p : feats) {
+        const std::uint8_t* m = p.map + p.offset + base;
+        for (long j = 0; j < kAltSide; ++j) {
+            std::uint64_t w;
+            std::memcpy(&w, m + j * stride, sizeof w);
+            acc[j] += w;
+        }
+    }
+    std::copy(acc, acc + kAltSide, out);
+}
+
 struct Peak {
     int value;
     long cell;
@@ -103,7 +142,15 @@ std::vector<GridPose> buildGrid(const Model& m, const Frame& frame, const Zones&
         double s0 = z.scaleLow;
         while (s0 < z.scaleHigh * (1 - 1e-12) && scales.size() < 256) {
             const int k = levelFor(s0);
-            const double s1 = std::min(z.scaleHigh, s0 * std::exp(kScaleStep / radiusAt(k, s0)));
+            const double logStep = kScaleStep / radiusAt(k, s0);
+            // A last step cut to a sliver by the zone's end joins this one: a sliver's grid pose
+            // would let the local search try scales only a sliver apart, yet its coarse score
+            // (on a coarser level than its neighbours when the pattern crosses the level's size
+            // limit there) tolerates scales a full step off, so it could win a place with a
+            // scale the refinement cannot recover from.
+            double s1 = s0 * std::exp(logStep);
+            if (s1 * std::exp(kSliver * logStep) >= z.scaleHigh) s1 = z.scaleHigh;
+            s1 = std::min(z.scaleHigh, s1);
             const double c = std::sqrt(s0 * s1);
             scales.push_back({c, 0.5 * std::log(s1 / s0), levelFor(c)});
             s0 = s1;
@@ -224,43 +271,71 @@ std::vector<Peak> findPeaks(const ResponseMaps& r, const std::vector<std::uint8_
 }
 
 // Stage 3: at each peak, the grid pose that wins with all features, and a runner-up at a
-// clearly different angle when it scores nearly as well.
+// clearly different angle, in the peak's cell or one near it, when it scores nearly as well.
 void hypothesesAtPeaks(const ResponseMaps& r, const LevelPoses& lp, const std::vector<Peak>& peaks,
                        int level, int full, int thr, std::vector<Candidate>& out) {
     const double f = double(1L << level);
-    std::vector<int> scores(lp.all.size());
+    auto scoreAt = [&](std::size_t t, long cell) {
+        int v = 0;
+        for (const Placed& p : lp.all[t]) v += p.map[p.offset + cell];
+        return v;
+    };
+    auto push = [&](int t, int v, long cell) {
+        Candidate c;
+        c.grid = *lp.poses[std::size_t(t)];
+        c.h.x = (double(kCell * (cell % r.stride)) + 0.5) * f;
+        c.h.y = (double(kCell * (cell / r.stride)) + 0.5) * f;
+        c.h.theta = c.grid.theta;
+        c.h.scale = c.grid.scale;
+        c.score = double(v) / double(full);
+        out.push_back(c);
+    };
+    // Every pose is scored over a block of cells around the peak, which holds the peak's cell
+    // and, where the map is that large, the runner-up's neighbourhood; smaller maps are scored
+    // cell by cell.
+    const bool block = r.cellsW >= kBlockCols && r.cellsH >= kAltSide;
+    std::vector<std::array<std::uint64_t, kAltSide>> sums(block ? lp.all.size() : 0);
     for (const Peak& pk : peaks) {
+        const long ci = pk.cell % r.stride, cj = pk.cell / r.stride;
+        const long i0 = std::max(0L, ci - kAltReach), i1 = std::min(r.cellsW - 1, ci + kAltReach);
+        const long j0 = std::max(0L, cj - kAltReach), j1 = std::min(r.cellsH - 1, cj + kAltReach);
+        // The block's first cell: moved in from the map's right and lower edges, so that every
+        // cell it reads lies in the map.
+        const long bi = std::min(i0, r.cellsW - kBlockCols), bj = std::min(j0, r.cellsH - kAltSide);
+        for (std::size_t t = 0; t < sums.size(); ++t)
+            blockSums(lp.all[t], bj * r.stride + bi, r.stride, sums[t].data());
+        auto at = [&](std::size_t t, long i, long j) {
+            if (!block) return scoreAt(t, j * r.stride + i);
+            std::uint8_t row[kBlockCols];
+            std::memcpy(row, &sums[t][std::size_t(j - bj)], sizeof row);
+            return int(row[i - bi]);
+        };
         int bestT = -1, bestV = -1;
         for (std::size_t t = 0; t < lp.all.size(); ++t) {
-            int v = 0;
-            for (const Placed& p : lp.all[t]) v += p.map[p.offset + pk.cell];
-            scores[t] = v;
+            const int v = at(t, ci, cj);
             if (v > bestV) {
                 bestV = v;
                 bestT = int(t);
             }
         }
-        const long ci = pk.cell % r.stride, cj = pk.cell / r.stride;
-        auto push = [&](int t, int v) {
-            Candidate c;
-            c.grid = *lp.poses[std::size_t(t)];
-            c.h.x = (double(kCell * ci) + 0.5) * f;
-            c.h.y = (double(kCell * cj) + 0.5) * f;
-            c.h.theta = c.grid.theta;
-            c.h.scale = c.grid.scale;
-            c.score = double(v) / double(full);
-            out.push_back(c);
-        };
-        push(bestT, bestV);
+        push(bestT, bestV, pk.cell);
+        // The runner-up: the pose clearly turned from the winner that scores best in the peak's
+        // cell or one near it.
         int altT = -1, altV = -1;
-        for (std::size_t t = 0; t < lp.all.size(); ++t)
-            if (scores[t] > altV &&
-                std::fabs(wrapAngle(lp.poses[t]->theta - lp.poses[std::size_t(bestT)]->theta)) >
-                    kDistinctAngle) {
-                altV = scores[t];
-                altT = int(t);
-            }
-        if (altT >= 0 && altV >= kAltShare * bestV && altV >= thr) push(altT, altV);
+        long altCell = pk.cell;
+        for (std::size_t t = 0; t < lp.all.size(); ++t) {
+            if (!distinctAngles(*lp.poses[t], *lp.poses[std::size_t(bestT)])) continue;
+            for (long j = j0; j <= j1; ++j)
+                for (long i = i0; i <= i1; ++i) {
+                    const int v = at(t, i, j);
+                    if (v > altV) {
+                        altV = v;
+                        altT = int(t);
+                        altCell = j * r.stride + i;
+                    }
+                }
+        }
+        if (altT >= 0 && altV >= kAltShare * bestV && altV >= thr) push(altT, altV, altCell);
     }
 }
 

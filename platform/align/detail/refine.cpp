@@ -231,8 +231,10 @@ double localSearch(const ModelLevel& ml, const EdgeLevel& e, int level, const Fr
     poseFeatures(ml.coarse, frame, h.theta, h.scale, posed);
     best = scoreAt(posed, e, h.x * f, h.y * f);
     if (dofs.angle && angleHalf > 0) {
+        // Out to a whole grid step: where the coarse scores saturate, the grid pose that won can
+        // be a step off.
         const double base = h.theta;
-        for (double k : {-1.0, -0.5, 0.5, 1.0}) tryPose(base + k * angleHalf, h.scale);
+        for (double k : {-2.0, -1.0, -0.5, 0.5, 1.0, 2.0}) tryPose(base + k * angleHalf, h.scale);
     }
     if (dofs.scale && logScaleHalf > 0) {
         const double base = h.scale;

@@ -19,7 +19,7 @@ struct FreeDofs {
 double directionScore(const ModelLevel& ml, const EdgeLevel& e, int level, const Frame& frame,
                       const Hypothesis& h);
 
-// Improves h on `level` by trying nearby positions, angles (within angleHalf) and scales
+// Improves h on `level` by trying nearby positions, angles (within 2 angleHalf) and scales
 // (within logScaleHalf) one after the other; returns the best direction score.
 double localSearch(const ModelLevel& ml, const EdgeLevel& e, int level, const Frame& frame,
                    const FreeDofs& dofs, double angleHalf, double logScaleHalf, Hypothesis& h);

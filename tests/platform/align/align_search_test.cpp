@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -417,20 +418,53 @@ bool at(const xcAlignResult& r, const oc_test::Placement& p, double pel, double 
 }
 
 // Glyphs that look nearly the same turned by 180 degrees, upright and alone in a clean image:
-// the upright pose comes first with the score of a perfect match, not the turned one.
+// the upright pose comes first, scoring at least what it scores when the angle zone holds it
+// alone, not the turned one. Small glyphs are searched on full resolution, where the two poses
+// peak in neighbouring cells. Rows with their own places pin what else lost the upright pose:
+// the 29 px N's upright hypothesis comes after the turned pose's result and starts 0.2 below it
+// in correlation (a result at another angle must not stop it); at the 25 px 8's peak the
+// turned pose's neighbour two grid steps away is the runner-up unless such neighbours count as
+// the same angle; the 12 px S is fitted short of its score from a sliver of a scale step, and
+// the serif G a grid step off in angle unless the local search reaches that far. (DejaVu
+// Sans's N at 12 px is refused for training: its edges run too much one way.)
 TEST(AlignRealPrint, TurnedPoseOfNearlySymmetricGlyphDoesNotWinOverTheUprightOne) {
-    for (char32_t ch : {U'2', U'8', U'X', U'M', U'Z', U'B', U'Q', U'E', U'G', U'N', U'S'}) {
-        const oc_test::GlyphImage glyph(kBoldMono, ch, 24.0);
-        xcAlignPattern pat;
-        pat.train(glyph.trainImage(), 3, nullptr, 0);
-        oc_test::Scene scene(120, 90);
-        const oc_test::Placement p = scene.place(glyph, 0.0, 1.0, xcVector<2>(60.3, 44.6));
-        xcAlignResultSet rs;
-        pat.run(scene.finish(0, 0, 1), align_test::searchParams(0.8, 1.25, 12), rs, nullptr, 0);
-        ASSERT_GE(rs.size(), 1u) << char(ch);
-        EXPECT_TRUE(at(rs[0], p, 0.2, 0.5)) << char(ch) << " at " << rs[0].angleDeg();
-        EXPECT_GT(rs[0].score(), 0.95) << char(ch);
-    }
+    const char* const serif = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
+    const struct {
+        const char* font;
+        double heightPx;
+        const char32_t* glyphs;
+        double x = 60.3, y = 44.6;
+    } rows[] = {{kBoldMono, 24.0, U"28XMZBQEGNS"},
+                {kBoldMono, 20.0, U"28XMZBQEGNS"},
+                {kBoldMono, 16.0, U"28XMZBQEGNS"},
+                {kBoldMono, 12.0, U"28XMZBQEGNS"},
+                {oc_test::kSansFont, 16.0, U"28XMZBQEGNS"},
+                {oc_test::kSansFont, 12.0, U"28XMZBQEGS"},
+                {kBoldMono, 29.0, U"N"},
+                {kBoldMono, 25.0, U"8", 61.78, 45.52},
+                {oc_test::kSansFont, 12.0, U"S", 61.04, 45.06},
+                {serif, 12.0, U"G"}};
+    for (const auto& row : rows)
+        for (const char32_t* ch = row.glyphs; *ch; ++ch) {
+            const oc_test::GlyphImage glyph(row.font, *ch, row.heightPx);
+            xcAlignPattern pat;
+            pat.train(glyph.trainImage(), 3, nullptr, 0);
+            oc_test::Scene scene(120, 90);
+            const oc_test::Placement p = scene.place(glyph, 0.0, 1.0, xcVector<2>(row.x, row.y));
+            const xcPelBuffer<unsigned char> img = scene.finish(0, 0, 1);
+            xcAlignRunParams params = align_test::searchParams(0.8, 1.25, 12);
+            xcAlignResultSet rs, upright;
+            pat.run(img, params, rs, nullptr, 0);
+            params.zone(1, -10.0, 10.0);
+            pat.run(img, params, upright, nullptr, 0);
+            const std::string what = std::string(1, char(*ch)) + " at " +
+                                     std::to_string(int(row.heightPx)) + " px in " + row.font;
+            ASSERT_GE(rs.size(), 1u) << what;
+            ASSERT_GE(upright.size(), 1u) << what;
+            EXPECT_TRUE(at(rs[0], p, 0.2, 0.5)) << what << ": found at " << rs[0].angleDeg();
+            EXPECT_GE(rs[0].score(), upright[0].score() - 0.005) << what;
+            EXPECT_GT(rs[0].score(), 0.85) << what;
+        }
 }
 
 // Two upright instances and one turned by 180 degrees: each comes back at its own pose. (A glyph
