@@ -172,10 +172,10 @@ public:
         gCpuAtLimitMs.store(-1.0);
         const auto ns =
             std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
-        itimerspec spec{};
-        spec.it_value.tv_sec = time_t(ns / 1000000000);
-        spec.it_value.tv_nsec = long(ns % 1000000000);
-        if (ok_) timer_settime(timer_, TIMER_ABSTIME, &spec, nullptr);
+        itimerspec due{};
+        due.it_value.tv_sec = time_t(ns / 1000000000);
+        due.it_value.tv_nsec = long(ns % 1000000000);
+        if (ok_) timer_settime(timer_, TIMER_ABSTIME, &due, nullptr);
     }
     void cancel() {
         itimerspec none{};

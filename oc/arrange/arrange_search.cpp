@@ -59,16 +59,20 @@ void completePath(xc_ArrangePath& path, long numChars) {
 // The queue never reserves room for more entries than this up front; a larger limit grows it.
 constexpr std::size_t kMaxReserved = std::size_t(1) << 22;
 
+// The candidates tried for character d: the first numCandidates (best first), never more than
+// were found.
+long triedCandidates(const xc_ArrangeContext& ctx, std::size_t d) {
+    return std::min<long>(ctx.charData[d].numCandidates,
+                          static_cast<long>(std::min(ctx.poses[d].size(), ctx.scores[d].size())));
+}
+
 // The most paths one expansion can add: two per candidate tried and two for leaving the
 // character unmatched.
 std::size_t maxExpansion(const xc_ArrangeContext& ctx) {
     std::size_t most = 0;
-    for (std::size_t d = 0; d < ctx.charData.size(); ++d) {
-        const std::size_t found = std::min(ctx.poses[d].size(), ctx.scores[d].size());
-        const std::size_t tried =
-            std::min(found, static_cast<std::size_t>(std::max(ctx.charData[d].numCandidates, 0L)));
-        most = std::max(most, 2 * (tried + 1));
-    }
+    for (std::size_t d = 0; d < ctx.charData.size(); ++d)
+        most = std::max(most,
+                        2 * (static_cast<std::size_t>(std::max(triedCandidates(ctx, d), 0L)) + 1));
     return most;
 }
 
@@ -198,11 +202,7 @@ bool xf_ArrangeSearch_(const xc_ArrangeContext& callerCtx, xc_ArrangePath& bestP
         tree.path(curEntry.node, cur);
 
         const xc_CharData& data = ctx.charData[static_cast<std::size_t>(d)];
-        // Only the first numCandidates (best first) are tried; never more than were found.
-        const long numCandidates = std::min<long>(
-            data.numCandidates,
-            static_cast<long>(std::min(ctx.poses[static_cast<std::size_t>(d)].size(),
-                                       ctx.scores[static_cast<std::size_t>(d)].size())));
+        const long numCandidates = triedCandidates(ctx, static_cast<std::size_t>(d));
         const long last = d > 0 ? cur.choices.back() : -1;
         for (long c = data.allowUnmatched ? -1 : 0; c < numCandidates; ++c) {
             if (d > 0 && (c < 0 || last < 0 || compat.compatible(d - 1, last, c)))
