@@ -224,8 +224,8 @@ void xfEdgeDetect(const xcPelBuffer_const<unsigned char>& image, const xcEdgePar
         const unsigned char* pels = image.pointToPel(0, 0);
         long rowUpdate = image.rowUpdate();
         cv::Mat smoothed;
-        // sigma below about 0.1 would give a one-tap kernel: the plain filter.
-        const double sigma = params.filterSize() - 1.0;
+        // Filter size 0 is the plain filter (no smoothing pass at all).
+        const double sigma = 2.0 * params.filterSize();
         if (sigma > 0.0) {
             const cv::Mat src(int(win.height()), int(win.width()), CV_8U,
                               const_cast<unsigned char*>(pels), size_t(rowUpdate));

@@ -12,8 +12,11 @@ class xcDiagObject;
 
 // What the edge detector looks for.
 //
-// - filterSize: 1.0 is the plain 3 x 3 Sobel filter with no extra smoothing; a larger value first
-//   smooths the image with a Gaussian of sigma = filterSize - 1 (borders replicated). In [1, 32].
+// - filterSize f: the scale at which edges are measured. The image is first smoothed with a
+//   Gaussian of sigma = 2 f pels (borders replicated), then the 3 x 3 Sobel filter runs; 0 is the
+//   plain Sobel filter. At 1.0 the corners, serifs' steps and anti-aliasing of a printed glyph
+//   merge into its outline, so a glyph's share of edgelets per direction follows its shape (an
+//   H has its crossbar, a bar stays one direction). In [0, 16].
 // - magnitudeThreshold: an edge pel's gradient magnitude (grey levels per pel, see xfEdgeDetect)
 //   must be at least this. Finite and >= 0; a pel of zero gradient is never an edge.
 // - edgeType: eAllEdges (0) keeps every pel at or above the threshold; ePeakEdges (1) keeps only

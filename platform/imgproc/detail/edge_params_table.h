@@ -11,16 +11,16 @@ struct xc_EdgeParamsTable {
     using Owner = xcEdgeParams;
     using Error = xcImgProcDefs::BadParams;
 
-    static constexpr double kMaxFilterSize = 32.0;
+    static constexpr double kMaxFilterSize = 16.0;
 
     static inline const xc_ParamField<Owner, double> filterSize{
         "filterSize",
         &Owner::filterSize_,
         &Owner::filterSize,
         1.0,
-        1.0,
+        0.0,
         kMaxFilterSize,
-        "Edge filter size must be between 1 and 32"};
+        "Edge filter size must be between 0 and 16"};
     static inline const xc_ParamField<Owner, double> magnitudeThreshold{
         "magnitudeThreshold",
         &Owner::magnitudeThreshold_,

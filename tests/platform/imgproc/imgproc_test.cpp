@@ -63,7 +63,9 @@ xc_CorrWindowSums sumsAt(const xc_CorrelationModel<unsigned char>& m, const Imag
     return s;
 }
 
-std::vector<xcEdgelet> detect(const Image& img, const xcEdgeParams& params = xcEdgeParams()) {
+// The plain Sobel filter unless told otherwise.
+std::vector<xcEdgelet> detect(const Image& img,
+                              const xcEdgeParams& params = xcEdgeParams(0.0, 10.0, 1)) {
     std::vector<xcEdgelet> out;
     xfEdgeDetect(img, params, out, nullptr, 0);
     return out;
@@ -282,12 +284,12 @@ TEST(EdgeDetect, SubPixelPositionFollowsTheParabolaVertex) {
 TEST(EdgeDetect, ThresholdSmoothingAndSmallWindows) {
     const Image step =
         makeImage(xcPelRect(0, 0, 20, 12), [](long x, long) { return x < 10 ? 40 : 200; });
-    EXPECT_EQ(detect(step, xcEdgeParams(1.0, 80.0, 1)).size(), 10u);
-    EXPECT_TRUE(detect(step, xcEdgeParams(1.0, 80.001, 1)).empty());
+    EXPECT_EQ(detect(step, xcEdgeParams(0.0, 80.0, 1)).size(), 10u);
+    EXPECT_TRUE(detect(step, xcEdgeParams(0.0, 80.001, 1)).empty());
     EXPECT_TRUE(detect(makeImage(xcPelRect(0, 0, 9, 9), [](long, long) { return 90; }),
-                       xcEdgeParams(1.0, 0.0, 1))
+                       xcEdgeParams(0.0, 0.0, 1))
                     .empty());                                    // zero gradient is never an edge
-    const auto smooth = detect(step, xcEdgeParams(3.0, 10.0, 1)); // in place, lower peak
+    const auto smooth = detect(step, xcEdgeParams(1.0, 10.0, 1)); // sigma 2: in place, lower peak
     ASSERT_EQ(smooth.size(), 10u);
     for (const auto& el : smooth) {
         EXPECT_NEAR(el.position().x(), 10.0, 1e-3);
@@ -324,7 +326,7 @@ TEST(EdgeDetect, AllEdgesMatchOpenCvSobel) {
                               xcBinaryAngle8(xcRadian(std::atan2(gy, gx))));
         }
     }
-    const auto got = detect(img, xcEdgeParams(1.0, thr, 0));
+    const auto got = detect(img, xcEdgeParams(0.0, thr, 0));
     ASSERT_EQ(got.size(), want.size());
     ASSERT_GT(got.size(), 500u);
     for (size_t i = 0; i < got.size(); ++i) {
