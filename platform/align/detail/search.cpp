@@ -26,6 +26,10 @@ constexpr double kDominatedAngle = 30.0 * std::numbers::pi / 180.0;
 // middle of the angle zone differ by more than kTieAngle, are a tie.
 constexpr double kTieScore = 0.02;
 constexpr double kTieAngle = 90.0 * std::numbers::pi / 180.0;
+// When more results are found than asked for, a result's rank is its score less this much per
+// half turn away from the middle of the angle zone: of look-alikes that score about the same (a
+// 9 and a 6 turned by half a turn), the ones standing nearer upright are kept.
+constexpr double kRankTilt = 0.01;
 // Gauss-Newton iterations per level: the coarse levels hand over a start within a fraction of a
 // pel, from where three steps reach the accuracy the results need.
 constexpr int kFitIterations = 3;
@@ -79,7 +83,7 @@ public:
         }
         next.push_back(f);
         std::stable_sort(next.begin(), next.end(),
-                         [](const Found& a, const Found& b) { return a.score > b.score; });
+                         [this](const Found& a, const Found& b) { return rank(a) > rank(b); });
         if (long(next.size()) > s_.numToFind) next.resize(std::size_t(s_.numToFind));
         kept_.swap(next);
     }
@@ -99,22 +103,32 @@ public:
         return best;
     }
 
+    // The accepted results, best score first (the first kept one when none is accepted).
     std::vector<Found> published() const {
         std::vector<Found> out;
         for (const Found& k : kept_)
             if (k.accepted) out.push_back(k);
         if (out.empty() && !kept_.empty()) out.push_back(kept_.front());
+        std::stable_sort(out.begin(), out.end(),
+                         [](const Found& a, const Found& b) { return a.score > b.score; });
         return out;
     }
 
 private:
+    double fromMiddle(const Found& a) const {
+        const double mid = 0.5 * (s_.zones.angleLow + s_.zones.angleHigh);
+        return std::fabs(wrapNear(a.h.theta - mid, 0.0));
+    }
+
+    double rank(const Found& a) const {
+        return a.score - kRankTilt * fromMiddle(a) / std::numbers::pi;
+    }
+
     // Whether a should replace b at the same place: the higher score, but a glyph that matches
     // about equally well turned by half a turn (N, S, Z) is reported at the pose nearer the
     // middle of the angle zone, so that upright print is reported upright.
     bool better(const Found& a, const Found& b) const {
-        const double mid = 0.5 * (s_.zones.angleLow + s_.zones.angleHigh);
-        const double da = std::fabs(wrapNear(a.h.theta - mid, 0.0)),
-                     db = std::fabs(wrapNear(b.h.theta - mid, 0.0));
+        const double da = fromMiddle(a), db = fromMiddle(b);
         if (std::fabs(a.score - b.score) < kTieScore && std::fabs(da - db) > kTieAngle)
             return da < db;
         return a.score > b.score;

@@ -488,6 +488,23 @@ TEST(AlignRealPrint, UprightAndTurnedInstancesEachComeBackAtTheirOwnPose) {
     }
 }
 
+// More instances than asked for, half of them turned by 180 degrees (a 9 turned is a 6 in many
+// fonts, scoring the same): the upright ones are the ones kept.
+TEST(AlignRealPrint, TurnedLookAlikesDoNotCrowdOutUprightInstances) {
+    const oc_test::GlyphImage nine(kBoldMono, U'9', 24.0);
+    xcAlignPattern pat;
+    pat.train(nine.trainImage(), 3, nullptr, 0);
+    oc_test::Scene scene(260, 80);
+    for (int i = 0; i < 4; ++i)
+        scene.place(nine, i % 2 ? 0.0 : 180.0, 1.0, xcVector<2>(35.5 + 60.0 * i, 40.5));
+    xcAlignResultSet rs;
+    pat.run(scene.finish(0.7, 2, 5), align_test::searchParams(0.8, 1.25, 2), rs, nullptr, 0);
+    ASSERT_EQ(rs.size(), 2u);
+    for (const xcAlignResult& r : rs)
+        EXPECT_TRUE(at(r, scene.placements()[1], 0.5, 1.0) ||
+                    at(r, scene.placements()[3], 0.5, 1.0));
+}
+
 // Characters side by side on a tilted line, their cells touching: with the extraction's
 // overlap limit of 0.2 every one is returned (the bounding boxes of neighbouring cells overlap
 // by more than that, the cells themselves do not), before the look-alikes between them.
