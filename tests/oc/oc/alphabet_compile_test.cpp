@@ -18,15 +18,16 @@
 using namespace oc_test;
 using Models = xcOCAlphabet::Models;
 
-// A version-0 archive of an alphabet marked compiled, which stores no scores.
-static xcMemoryArchive oldCompiled(Models models) {
-    xcMemoryArchive old;
-    unsigned char version = 0;
-    std::string name = "old";
+// An alphabet archive marked compiled, written field by field; version 0 stores no scores.
+static xcMemoryArchive archived(unsigned char version, Models models, xcNMMatrix m = {},
+                                std::vector<std::vector<xcXform<2>>> offsets = {}) {
+    xcMemoryArchive ar;
+    std::string name = "ab";
     double threshold = 0.5;
-    bool wasCompiled = true;
-    old || version || name || threshold || models || wasCompiled;
-    return xcMemoryArchive(old.bytes());
+    bool compiled = true;
+    ar || version || name || threshold || models || compiled;
+    if (version > 0) ar || m || offsets;
+    return xcMemoryArchive(ar.bytes());
 }
 
 static xcOCAlphabet compiled(const Models& models, long workers = 1) {
@@ -113,7 +114,7 @@ TEST(OCAlphabetCompile, StopsEarly) {
 
     // An old compiled archive whose characters cannot be compiled leaves the alphabet as it was:
     // it keeps the characters it took before the failure.
-    xcMemoryArchive in = oldCompiled({bad[1]});
+    xcMemoryArchive in = archived(0, {bad[1]});
     EXPECT_THROW(in || static_cast<xcPersistent&>(a), xc_SubModelDefs::NoCarePels);
     EXPECT_EQ(a.name() + std::to_string(a.characters().size()), "x2");
 }
@@ -131,7 +132,7 @@ TEST(OCAlphabetCompile, RecordsArchivesAndCompilingSetters) {
     // The archive keeps matrix and offsets bit for bit; a compiled version-0 archive compiles.
     xcMemoryArchive out;
     out || static_cast<xcPersistent&>(a);
-    for (const auto& bytes : {out.bytes(), oldCompiled(m).bytes()}) {
+    for (const auto& bytes : {out.bytes(), archived(0, m).bytes()}) {
         xcOCAlphabet back;
         xcMemoryArchive in(bytes);
         in || static_cast<xcPersistent&>(back);
@@ -166,21 +167,15 @@ xcOCAlphabet compiledAB() {
     m(0, 0) = m(1, 1) = m(2, 2) = 1.0, m(0, 1) = 0.7, m(1, 0) = 0.2, m(2, 0) = 0.3;
     std::vector<std::vector<xcXform<2>>> offsets(3, std::vector<xcXform<2>>(3));
     offsets[0][1] = xcXform<2>::translation(xcVector<2>(1.5, -2.0));
-    unsigned char version = 1;
-    std::string name = "ab";
-    double threshold = 0.5;
-    bool compiled = true;
-    xcMemoryArchive ar;
-    ar || version || name || threshold || models || compiled || m || offsets;
     xcOCAlphabet alphabet;
-    xcMemoryArchive in(ar.bytes());
+    xcMemoryArchive in = archived(1, models, m, offsets);
     in || static_cast<xcPersistent&>(alphabet);
     return alphabet;
 }
 
 } // namespace
 
-TEST(OCAlphabetDiag, GeneralRecordAndMatrix) {
+TEST(OCAlphabetDiag, RecordsTextsAndGraphics) {
     const xcOCAlphabet a = compiledAB(), uncompiled(a.characters(), 0.25, false, "u");
     xcDiagObject diag;
     EXPECT_EQ(xf_AddAlphabet(nullptr, &a, "t", true), xf_AddAlphabet(&diag, nullptr, "t", true));
@@ -197,22 +192,19 @@ TEST(OCAlphabetDiag, GeneralRecordAndMatrix) {
               "  isCompiled = true\nConfusion matrix:\n\t'A'\t'B'\t' '\n'A'\t1.000\t0.700\t0.000\n"
               "'B'\t0.200\t1.000\t0.000\n' '\t0.300\t0.000\t1.000\nConfusing pairs:\n"
               "score 0.700 for ('A', 'B') keys(00000041, FFFFFFFFFFFFFFFE) at (1.500, -2.000)\n\n");
-}
 
-TEST(OCAlphabetDiag, PerCharacterRecords) {
-    const xcOCAlphabet a = compiledAB();
-    xcDiagObject diag;
-    const xcDiagRecord* general = xf_AddAlphabet(&diag, &a, "all", true);
-    EXPECT_EQ(general, diag.diagRecord(0));
-    EXPECT_EQ(diag.level(), 0);
-    ASSERT_EQ(diag.numRecords(), 5);
-    // A's image, its mask one level deeper, then B and the blank.
+    // With the characters: A's image, its mask one level deeper, then B and the blank.
+    xcDiagObject rec;
+    const xcDiagRecord* general = xf_AddAlphabet(&rec, &a, "all", true);
+    EXPECT_EQ(general, rec.diagRecord(0));
+    EXPECT_EQ(rec.level(), 0);
+    ASSERT_EQ(rec.numRecords(), 5);
     std::string titles;
     for (long i = 0; i < 5; ++i)
-        titles += std::to_string(diag.diagRecord(i)->level()) + diag.diagRecord(i)->title() + ";";
+        titles += std::to_string(rec.diagRecord(i)->level()) + rec.diagRecord(i)->title() + ";";
     EXPECT_EQ(titles, "0Alphabet general info;1Character #0: 'A';2mask;1Character #1: 'B';"
                       "1Character #2: ' ';");
-    const auto text = [&](long i) { return diag.diagRecord(i)->texts().at(0).body(); };
+    const auto text = [&](long i) { return rec.diagRecord(i)->texts().at(0).body(); };
     EXPECT_EQ(text(1),
               "Character info\n  key = 00000041\n  name = 'A'\n  description = 'letter a'\n"
               "  type = eNormal\n  imageArea = ul(1, 1) lr(5, 4) size(4, 3)\n"
@@ -224,7 +216,7 @@ TEST(OCAlphabetDiag, PerCharacterRecords) {
     // The area in image pels (green) and the client axes (blue, at least 3 long).
     const xcGraphicProps blue(xcColor::eBlue);
     for (auto [i, len] : {std::pair(1L, 3.0), {2L, 3.0}, {3L, 5.0}}) {
-        const auto& g = diag.diagRecord(i)->graphics();
+        const auto& g = rec.diagRecord(i)->graphics();
         ASSERT_EQ(g.size(), 2u);
         EXPECT_EQ(g[0].title() + g[1].title(), "Image areaClient coordinate axes");
         EXPECT_EQ(g[0].coordinateSystem() * 10 + g[1].coordinateSystem(), 12);
