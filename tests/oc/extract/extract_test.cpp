@@ -1,23 +1,13 @@
 // The extraction: its instance, result and error types, training and symmetry classes, the
 // search of whole strings, and the diagnostics.
-#include "align/align_pattern.h"
 #include "align/align_result.h"
-#include "core/image/pel_ops.h"
-#include "core/object/instantiator.h"
-#include "core/persist/archive.h"
 #include "core/sys/attention.h"
 #include "core/sys/timeout.h"
 #include "diag/diag_object.h"
 #include "oc/extract/access.h"
 #include "oc/extract/detail/edge_score.h"
-#include "oc/extract/detail/neighbourhood.h"
 #include "oc/extract/detail/scale_consensus.h"
-#include "oc/extract/detail/searcher_cache.h"
 #include "oc/extract/detail/train_cache.h"
-#include "oc/extract/extract_defs.h"
-#include "oc/extract/extract_model.h"
-#include "oc/extract/refine.h"
-#include "oc/extract/rsi_corr_search_model.h"
 #include "oc/oc/fixtures.h"
 #include "support/caught.h"
 #include "support/glyph_alphabet.h"
@@ -36,9 +26,10 @@ constexpr long kExtractError = 0x10007402;
 
 namespace {
 
-// An instance whose rectangle is the 10 x 20 window at (x, y), placed by a pure translation.
-xc_OCExtractCharInstance at(double x, double y, double score = 0.5) {
-    const xcAlignResult r(score, xcXform<2>::translation({x, y}), true, 1, 0, 0, 1, 30);
+// An instance whose rectangle is the 10 x 20 window scaled by `scale` and placed at (x, y).
+xc_OCExtractCharInstance at(double x, double y, double score = 0.5, double scale = 1.0) {
+    const xcXform<2> pose(xcMatrix<2>(scale, 0, 0, scale), {x, y});
+    const xcAlignResult r(score, pose, true, 1, 0, 0, scale, 30);
     return xc_OCExtractCharInstance(r, xcXform<2>(), xcPelRect(0, 0, 10, 20));
 }
 
@@ -64,8 +55,8 @@ TEST(OCExtractTypes, ErrorCarriesItsNumberArchivesAndLoadsByClassName) {
     xcMemoryArchive back(ar.bytes());
     back || in;
     const std::unique_ptr<xcPersistent> owned(in);
-    ASSERT_NE(dynamic_cast<Error*>(in), nullptr);
-    EXPECT_EQ(dynamic_cast<Error*>(in)->message(), "refine error");
+    const auto* loaded = dynamic_cast<Error*>(in);
+    EXPECT_TRUE(loaded && loaded->message() == "refine error");
     Bytes bytes = ar.bytes();
     bytes[40] = 1; // the class's own version byte
     const auto e = caught<xcArchive::UnknownVersion>([&] {
@@ -77,44 +68,36 @@ TEST(OCExtractTypes, ErrorCarriesItsNumberArchivesAndLoadsByClassName) {
     EXPECT_EQ(e.number(), 0);
 }
 
-TEST(OCExtractTypes, InstanceRectangleFollowsPoseTimesTrainClient) {
+// The rectangle is the train window placed by pose times train client; an instance equals
+// another when one of its five points (centre, corners) lies near the other's centre.
+TEST(OCExtractTypes, InstanceRectangleAndOneWayEquality) {
     // Train pels (2, 3, 4, 6) with train client = pels scaled by 0.5; pose turns by 90 degrees
     // and moves by (100, 50): Po = pose(1, 1.5), Px = pose(3, 1.5), Py = pose(1, 4.5).
     const xcXform<2> pose(xcMatrix<2>(0, -1, 1, 0), xcVector<2>(100, 50));
     const xcAlignResult r(0.8, pose, true, 1, 0, 90, 1, 30);
-    const xc_OCExtractCharInstance i(r, xcXform<2>(xcMatrix<2>(0.5, 0, 0, 0.5), {}),
-                                     xcPelRect(2, 3, 4, 6));
-    EXPECT_EQ(i.score, 0.8);
-    EXPECT_EQ(i.pose, pose);
+    const xcXform<2> half(xcMatrix<2>(0.5, 0, 0, 0.5), {});
+    const xc_OCExtractCharInstance i(r, half, xcPelRect(2, 3, 4, 6));
     EXPECT_EQ(i.affRect.cornerPo(), xcVector<2>(98.5, 51));
     EXPECT_EQ(i.affRect.cornerPx(), xcVector<2>(98.5, 53));
     EXPECT_EQ(i.affRect.cornerPy(), xcVector<2>(95.5, 51));
-}
 
-TEST(OCExtractTypes, InstanceEqualityTestsFivePointsOneWay) {
     const xc_OCExtractCharInstance a = at(0, 0);
-    EXPECT_TRUE(a.isEqual(a, 0.0));
     EXPECT_FALSE(at(10, 0).isEqual(a, 0.1)); // a full width away: centre at (1.5, 0.5)
     // Shifted by half a width and height: Po lands on the other's centre.
     EXPECT_TRUE(at(5, 10).isEqual(a, 0.0));
     // A rectangle a fifth of the other's size at its corner: its Popp lies 0.42 from the
     // other's centre, while the other's nearest point (Po) lies 0.71 from its centre.
-    const xcAlignResult small(0.5, xcXform<2>(xcMatrix<2>(0.2, 0, 0, 0.2), {0, 0}), true, 1, 0, 0,
-                              0.2, 30);
-    const xc_OCExtractCharInstance s(small, xcXform<2>(), xcPelRect(0, 0, 10, 20));
+    const xc_OCExtractCharInstance s = at(0, 0, 0.5, 0.2);
     EXPECT_TRUE(s.isEqual(a, 0.45));
     EXPECT_FALSE(a.isEqual(s, 0.45));
     EXPECT_TRUE(a.isEqual(s, 0.71));
-    EXPECT_TRUE(xc_OCExtractCharInstance::orderByScore(at(0, 0, 0.9), at(0, 0, 0.5)));
     EXPECT_FALSE(xc_OCExtractCharInstance::orderByScore(at(0, 0, 0.5), at(0, 0, 0.5)));
 }
 
-TEST(OCExtractTypes, CharResultIndexingMergingAndOverlap) {
-    using A = xc_OCExtractTestAccess;
+TEST(OCExtractTypes, CharResultIndexingSortingAndOverlap) {
     xc_OCExtractCharResult r;
     for (double s : {0.6, 0.9, 0.7}) A::append(r, at(0, 0, s));
     A::append(r, at(50, 0, 0.8));
-    EXPECT_NO_THROW(r.score(r.numInstances() - 1));
     const Refusals bad = {{[&] { r.score(r.numInstances()); }, "Bad index"},
                           {[&] { r.pose(-1); }, "Bad index"},
                           {[&] { r.affRect(4); }, "Bad index"},
@@ -129,16 +112,17 @@ TEST(OCExtractTypes, CharResultIndexingMergingAndOverlap) {
     ASSERT_EQ(r.numInstances(), 2);
     EXPECT_EQ(r.score(1), 0.8);
 
+    // Clearing keeps the 180-degree self-pose, which belongs to the model.
     r.numOccurrences(3);
     A::rot180(r, xcXform<2>::translation({1, 2}));
     r.init();
-    EXPECT_EQ(r.numInstances(), 0);
-    EXPECT_EQ(r.numOccurrences(), 0);
+    EXPECT_TRUE(r.numInstances() == 0 && r.numOccurrences() == 0);
     EXPECT_EQ(r.rot180Pose(), xcXform<2>::translation({1, 2}));
 }
 
+// Results of one key merge into the first: instances in order, times summed, found if either
+// was; copies of the string result share the character results.
 TEST(OCExtractTypes, StringResultMergesByKeyAndCopiesShare) {
-    using A = xc_OCExtractTestAccess;
     xc_OCExtractStringResult s;
     A::Handle first(new xc_OCExtractCharResult()), second(new xc_OCExtractCharResult());
     first->time(1.0);
@@ -148,7 +132,7 @@ TEST(OCExtractTypes, StringResultMergesByKeyAndCopiesShare) {
     second->found(true);
     A::append(*second, at(5, 0, 0.6));
     A::addToResult(s, 7, first);
-    A::addToResult(s, 7, second); // merged into the first: instances in order, times summed
+    A::addToResult(s, 7, second);
     ASSERT_EQ(A::byKey(s).size(), 1u);
     EXPECT_EQ(A::byKey(s).at(7), first);
     EXPECT_TRUE(first->numInstances() == 2 && first->score(1) == 0.6 && first->time() == 3.0);
@@ -167,51 +151,49 @@ Keys keysOf(const std::u32string& s) {
 
 // A model of a w x h image of grey 200 with dark (40) pels where `ink` says.
 template <class Ink>
-xcPtrHandle_const<xcOCModel> drawnModel(long key, long w, long h, Ink ink) {
+ModelHandle drawnModel(long key, long w, long h, Ink ink) {
     xcPelBuffer<unsigned char> b(w, h);
     for (long y = 0; y < h; ++y)
         for (long x = 0; x < w; ++x) *b.pointToPel(x, y) = ink(x + 0.5, y + 0.5) ? 40 : 200;
-    return xcPtrHandle_const<xcOCModel>(new xcOCModel(key, xcPelBuffer_const<unsigned char>(b),
-                                                      b.window(), xcOCModel::eNormal, "", ""));
+    return ModelHandle(new xcOCModel(key, Image(b), b.window(), xcOCModel::eNormal, "", ""));
 }
-xcPtrHandle_const<xcOCModel> barModel(long key, long w, long h, const xcPelRect& bar) {
+ModelHandle barModel(long key, long w, long h, const xcPelRect& bar) {
     return drawnModel(key, w, h, [&](double x, double y) { return bar.contains(x, y); });
 }
 // A filled ellipse with half-axes rx, ry in the middle.
-xcPtrHandle_const<xcOCModel> discModel(long key, long w, long h, double rx, double ry) {
+ModelHandle discModel(long key, long w, long h, double rx, double ry) {
     return drawnModel(key, w, h, [&](double x, double y) {
         return std::hypot((x - 0.5 * w) / rx, (y - 0.5 * h) / ry) <= 1.0;
     });
 }
 
-xc_OCExtractModelParams zones(double scaleLow = 0.85, double scaleHigh = 1.15) {
+// A search's scale zone and grain limits; -1 lets the pattern tool choose the grains.
+xc_OCExtractModelParams zones(double scaleLow = 0.85, double scaleHigh = 1.15,
+                              std::pair<double, double> grains = {-1.0, -1.0}) {
     xc_OCExtractModelParams p;
     p.scaleRange = xcRange(scaleLow, scaleHigh);
+    p.grainLimits = grains;
     return p;
 }
 
 struct Search {
     xc_OCExtractModel model;
     xc_OCExtractStringResult result;
-    bool complete = false;
-    Search(const xcPtrHandle_const<xcOCAlphabet>& a, const Keys& keys,
-           const xcPelBuffer_const<unsigned char>& image, xc_OCExtractRunParams run = {},
-           const xc_OCExtractModelParams& p = zones()) {
-        complete = model.search(a, keys, image, xcPelBuffer_const<unsigned char>(), p, run, result,
-                                nullptr, 0);
-    }
+    bool complete;
+    Search(const AlphabetHandle& a, const Keys& keys, const Image& image,
+           const xc_OCExtractRunParams& run = {}, const xc_OCExtractModelParams& p = zones())
+        : complete(model.search(a, keys, image, Image(), p, run, result, nullptr, 0)) {}
 };
 
 TEST(OCExtractTrain, ModelsFollowDistinctKeysAndEdgeRichnessUntrainedLast) {
     const GlyphAlphabet g(U"WKS");
     xcOCAlphabet::Models models = g.alphabet()->characters();
     models.push_back(barModel(1, 30, 30, xcPelRect(12, 4, 6, 22))); // one bar: degenerate
-    models.push_back(xcPtrHandle_const<xcOCModel>(
-        new xcOCModel(2, xcPelBuffer_const<unsigned char>(), xcPelRect(0, 0, 8, 8),
-                      xcOCModel::eBlank, "space", "")));
-    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
+    models.push_back(blank(2, "space"));
+    const AlphabetHandle a(new xcOCAlphabet(models, 0.5, false, ""));
     const Keys keys = {'K', 1, 'W', 'S', 'K', 2, 99, 'W', 'K'};
-    const Search s(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+    const Image k(g.glyph('K').trainImage());
+    const Search s(a, keys, k);
 
     EXPECT_EQ(s.model.modelKeyList(), Keys({1, 2, 'K', 'S', 'W', 99}));
     EXPECT_EQ(s.model.keyCountList(), Keys({1, 1, 3, 1, 2, 1}));
@@ -236,57 +218,51 @@ TEST(OCExtractTrain, ModelsFollowDistinctKeysAndEdgeRichnessUntrainedLast) {
 
     // Trained anew from scratch, or taken from the thread's kept outcomes: the same search.
     xf_OCTrainedCharCacheClear();
-    const Search again(a, keys, xcPelBuffer_const<unsigned char>(g.glyph('K').trainImage()));
+    const Search again(a, keys, k);
     EXPECT_EQ(again.model.searchOrderList(), s.model.searchOrderList());
     EXPECT_EQ(again.result.results()[0]->pose(0), res[0]->pose(0));
 }
 
 TEST(OCExtractTrain, SmallAreasTrainEnlargedAndEdgeTestRefusesPoorImages) {
     // 14 x 40 is enlarged to 28 x 80; 15 x 15 is copied as it is.
-    xcOCAlphabet::Models models = {discModel(1, 14, 40, 6, 9), discModel(2, 15, 15, 6.5, 6.5)};
-    const xcPtrHandle_const<xcOCAlphabet> a(new xcOCAlphabet(models, 0.5, false, ""));
-    xc_OCExtractModelParams autoGrains = zones();
-    autoGrains.grainLimits = {-1.0, 4.0};
-    const Search s(a, {1, 2}, xcPelBuffer_const<unsigned char>(40, 40), {}, autoGrains);
-    ASSERT_TRUE(s.model.isTrained(0));
-    ASSERT_TRUE(s.model.isTrained(1));
+    const xcOCAlphabet::Models models = {discModel(1, 14, 40, 6, 9),
+                                         discModel(2, 15, 15, 6.5, 6.5)};
+    const AlphabetHandle a(new xcOCAlphabet(models, 0.5, false, ""));
+    const Search s(a, {1, 2}, Image(40, 40), {}, zones(0.85, 1.15, {-1.0, 4.0}));
+    ASSERT_TRUE(s.model.isTrained(0) && s.model.isTrained(1));
     EXPECT_EQ(A::pattern(s.model, 0)->trainImage().window(), xcPelRect(0, 0, 28, 80));
     EXPECT_EQ(A::pattern(s.model, 1)->trainImage().window(), xcPelRect(0, 0, 15, 15));
     EXPECT_TRUE(A::pattern(s.model, 1)->autoSelectGrainLimits()); // (-1, 4) is automatic
     // Fixed grains (2, 16) need 64 pels a side: the second attempt trains with grains (1, 1).
-    xc_OCExtractModelParams grains = zones();
-    grains.grainLimits = {2.0, 16.0};
-    const Search fixed(a, {2}, xcPelBuffer_const<unsigned char>(40, 40), {}, grains);
+    const Search fixed(a, {2}, Image(40, 40), {}, zones(0.85, 1.15, {2.0, 16.0}));
     ASSERT_TRUE(fixed.model.isTrained(0));
     EXPECT_EQ(A::pattern(fixed.model, 0)->grainLimitCoarse(), 1.0f);
 
     // A bar's edges all lie in one direction window; a 4 x 3 box has fewer than 25 edgelets.
     EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(4, 12, 22, 6))->image()));
     EXPECT_FALSE(xf_OCExtractEdgeScore(barModel(1, 12, 12, xcPelRect(4, 4, 4, 3))->image()));
-    EXPECT_TRUE(xf_OCExtractEdgeScore(barModel(1, 30, 30, xcPelRect(8, 8, 14, 14))->image()));
     // Edges measured at the scale of a stroke: a foot or a crossbar fixes the angle of L and H,
     // while a slash is one long bar.
     const GlyphAlphabet g(U"LH/");
-    EXPECT_TRUE(xf_OCExtractEdgeScore(g.alphabet()->character('L')->image()));
-    EXPECT_TRUE(xf_OCExtractEdgeScore(g.alphabet()->character('H')->image()));
+    for (char32_t c : std::u32string(U"LH"))
+        EXPECT_TRUE(xf_OCExtractEdgeScore(g.alphabet()->character(c)->image())) << char(c);
     EXPECT_FALSE(xf_OCExtractEdgeScore(g.alphabet()->character('/')->image()));
 }
 
 TEST(OCExtractTrain, SymmetryClassesFromSelfMatches) {
     const std::u32string chars = U"\u25CFSZXNKRAL7"; // a filled circle first
     const GlyphAlphabet g(chars, 28.0);
-    const Search s(g.alphabet(), keysOf(chars), xcPelBuffer_const<unsigned char>(32, 32));
-    const std::map<long, Sym> expected = {
-        {0x25CF, xc_OCExtractDefs::eFullSymmetry}, {'S', xc_OCExtractDefs::e180Symmetry},
-        {'Z', xc_OCExtractDefs::e180Symmetry},     {'X', xc_OCExtractDefs::e180Symmetry},
-        {'N', xc_OCExtractDefs::e180Symmetry},     {'K', xc_OCExtractDefs::eNoSymmetry},
-        {'R', xc_OCExtractDefs::eNoSymmetry},      {'A', xc_OCExtractDefs::eNoSymmetry},
-        {'L', xc_OCExtractDefs::eNoSymmetry},      {'7', xc_OCExtractDefs::eNoSymmetry}};
+    const Search s(g.alphabet(), keysOf(chars), Image(32, 32));
+    constexpr Sym full = xc_OCExtractDefs::eFullSymmetry, half = xc_OCExtractDefs::e180Symmetry,
+                  none = xc_OCExtractDefs::eNoSymmetry;
+    const std::map<long, Sym> expected = {{0x25CF, full}, {'S', half}, {'Z', half}, {'X', half},
+                                          {'N', half},    {'K', none}, {'R', none}, {'A', none},
+                                          {'L', none},    {'7', none}};
     for (std::size_t m = 0; m < s.model.modelKeyList().size(); ++m) {
         const long c = s.model.modelKeyList()[m];
         EXPECT_EQ(s.model.symmetryList()[m], expected.at(c)) << c;
         EXPECT_EQ(s.result.uniqueCharResults()[m]->symmetry(), expected.at(c)) << c;
-        if (expected.at(c) == xc_OCExtractDefs::eNoSymmetry) continue;
+        if (expected.at(c) == none) continue;
         // The 180-degree self-pose turns the glyph about the middle of its ink.
         const xcXform<2>& r = s.result.uniqueCharResults()[m]->rot180Pose();
         EXPECT_NEAR(std::fabs(angleOf(r)), 180.0, 1.0) << c;
@@ -304,9 +280,7 @@ TEST(OCExtractSearch, FindsEveryCharacterOfRotatedStringsWithItsPose) {
         const Keys keys = keysOf(U"AB2S5ZKRX3AS");
         const double angle = rng.uniform(-180, 180), scale = rng.uniform(0.9, 1.1);
         const auto truth = printLine(scene, g, keys, angle, scale, {200, 200});
-        const Search s(g.alphabet(), keys,
-                       xcPelBuffer_const<unsigned char>(scene.finish(0.7, 5, trial)), {},
-                       zones(0.9, 1.1));
+        const Search s(g.alphabet(), keys, Image(scene.finish(0.7, 5, trial)), {}, zones(0.9, 1.1));
         EXPECT_TRUE(s.complete);
         for (std::size_t p = 0; p < keys.size(); ++p) {
             const xc_OCExtractCharResult& r = *s.result.results()[p];
@@ -349,7 +323,7 @@ TEST(OCExtractSearch, ScaleLocksOnConsensusOfThreeFinds) {
     Scene scene(360, 120);
     const Keys keys = keysOf(U"KRSPGB");
     printLine(scene, g, keys, 20.0, 1.06, {180, 60});
-    const Search s(g.alphabet(), keys, xcPelBuffer_const<unsigned char>(scene.finish(0.6, 3, 5)));
+    const Search s(g.alphabet(), keys, Image(scene.finish(0.6, 3, 5)));
     Scales observed;
     for (long m : s.model.searchOrderList()) {
         const xc_OCExtractCharResult& r = *s.result.uniqueCharResults()[std::size_t(m)];
@@ -367,7 +341,7 @@ TEST(OCExtractSearch, TimeLimitsPerModelAndOfTheCaller) {
     Scene scene(200, 80);
     const Keys keys = keysOf(U"ABC");
     printLine(scene, g, keys, 0.0, 1.0, {100, 40});
-    const xcPelBuffer_const<unsigned char> image(scene.finish(0.6, 3, 1));
+    const Image image(scene.finish(0.6, 3, 1));
     xc_OCExtractRunParams run;
     run.timeout = 0.0; // every model's limit has passed at its first poll
     const Search s(g.alphabet(), keys, image, run);
@@ -394,7 +368,7 @@ TEST(OCExtractDiag, ParameterTextWaitsForTheResultsRecord) {
     const GlyphAlphabet g(chars);
     Scene scene(160, 80);
     printLine(scene, g, {0x25CF, 'S'}, 10.0, 1.0, {80, 40});
-    const xcPelBuffer_const<unsigned char> image(scene.finish(0.5, 2, 3));
+    const Image image(scene.finish(0.5, 2, 3));
     xcDiagObject rec;
     xc_OCExtractModel model;
     xc_OCExtractStringResult result;
