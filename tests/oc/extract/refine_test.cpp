@@ -7,14 +7,11 @@
 #include "oc/extract/refine.h"
 #include "oc/extract/rsi_corr_search_model.h"
 #include "oc/oc/fixtures.h"
-#include "support/caught.h"
 #include "support/glyph_alphabet.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <memory>
 
 using namespace oc_test;
 using Status = xcOCArrangeDefs::CharStatus;
