@@ -121,8 +121,7 @@ TEST(OCExtractTypes, CharResultsIndexSortThinMergeAndShare) {
     A::append(*second, at(5, 0, 0.6));
     A::addToResult(s, 7, first);
     A::addToResult(s, 7, second);
-    ASSERT_EQ(A::byKey(s).size(), 1u);
-    EXPECT_EQ(A::byKey(s).at(7), first);
+    ASSERT_TRUE(A::byKey(s).size() == 1 && A::byKey(s).at(7) == first);
     EXPECT_TRUE(first->numInstances() == 2 && first->score(1) == 0.6 && first->time() == 3.0);
     EXPECT_TRUE(first->found() && first->numOccurrences() == 2);
 
@@ -345,12 +344,9 @@ TEST(OCExtractDiag, ParameterTextWaitsForTheResultsRecord) {
     xcDiagObject rec;
     xc_OCExtractModel model;
     xc_OCExtractStringResult result;
-    const auto search = [&](unsigned long flags) {
-        model.search(g.alphabet(), keysOf(chars), image, {}, {}, {}, result, &rec, flags);
-    };
-    search(0x10000);
+    model.search(g.alphabet(), keysOf(chars), image, {}, {}, {}, result, &rec, 0x10000);
     EXPECT_EQ(rec.numRecords(), 0);
-    search(0x20000);
+    model.search(g.alphabet(), keysOf(chars), image, {}, {}, {}, result, &rec, 0x20000);
 
     // Models in key order: the slash, Q, S, the circle.
     const auto& unique = result.uniqueCharResults();
