@@ -220,7 +220,6 @@ constexpr unsigned kStraightOnly = 1, kCircularOnly = 2, kDirection = 4, kCounte
 struct Arrangement : Scene {
     xc_ArrangePath path;
     xc_ArrangeFit fit;
-
     explicit Arrangement(const std::vector<C>& cs, unsigned opts = 0) {
         for (const C& c : cs) {
             add(1, {at(c.x, c.y, c.angleDeg, c.scale)}, {}, c.width, c.height).symmetry =
@@ -324,7 +323,6 @@ TEST(ArrangeLineCosts, FinalFitsAndPredictions) {
                 f->lineAngles[1].toDouble(), f->lineScales[1]},
                {3, 4, 30 * kDeg, 30 * kDeg, 1.5,
                 std::atan2(-std::sin(200 * kDeg), 2 - std::cos(200 * kDeg)), 1.0});
-
     // Upright characters stacked down the image: the two unmatched ones are placed by their
     // heights (20, 20, 60, 20 along the line: inner 100, gap 20/3) and stay upright, relative to
     // the line at the mean of -90 degrees.
@@ -342,7 +340,6 @@ TEST(ArrangeLineCosts, FinalFitsAndPredictions) {
                 f->scaleErrors[1], f->scaleErrors[3], seg.p1().y(), seg.p2().x(), seg.p2().y(),
                 f->lineAngles[0].toDouble()},
                {5, 20 + 20.0 / 3, 80 - 20.0 / 3, 120, 0, 0, -1, 0, 1, 0, 5, 120, -90 * kDeg});
-
     // A clockwise arc of 60 degrees with four equally wide characters: the unmatched second one
     // stands a third of the way, turned along the tangent; the arc starts at the first character.
     std::vector<C> chars = arc(30, {-30, 0, 10, 30}, 90);
