@@ -107,78 +107,69 @@ void expectGraphic(const xcGraphicList& list, long i, const xcGraphicSimple::Sha
 
 } // namespace
 
-TEST(OCArrange, ReadsStraightAndCircularLinesAtAnyAngle) {
+// Every case's truth is in client coordinates: the print in the image is what the client frame
+// shows through its transform (a mirror image under the mirroring one).
+TEST(OCArrange, ReadsRenderedTexts) {
     const Keys keys = keysOf(kText);
+    const xcXform<2> mirror(xcMatrix<2>(1, 0, 0, -1), xcVector<2>(0, 240));
+    const std::vector<xcXform<2>> at10 = placed(keys, 10.0, {160, 120});
+    std::vector<xcXform<2>> twoLines = placed(keysOf(U"KR2"), 0.0, {160, 90});
+    for (const auto& p : placed(keysOf(U"P6A"), 0.0, {160, 150})) twoLines.push_back(p);
+    Keys missing = keys, swapped = keys;
+    missing[2] = 0, swapped[2] = 'Z';
+    xcPelBuffer<unsigned char> hideAll(320, 240), hideNone(320, 240);
+    xfPelSet(hideAll, 127), xfPelSet(hideNone, 128);
     struct Case {
         const char* what;
         std::vector<xcXform<2>> truth;
-        xcXform<2> client;
+        Keys printed;
+        long lines;
+        const char* statuses; // m matched, i inferred, u unknown, ? anything but a good match
+        xcXform<2> client = {};
+        xcPelBuffer_const<unsigned char> mask = {};
     };
-    const xcXform<2> mirror(xcMatrix<2>(1, 0, 0, -1), xcVector<2>(0, 240));
     const Case cases[] = {
-        {"upright", placed(keys, 0.0, {160, 120}), {}},
-        {"37 degrees", placed(keys, 37.0, {160, 120}), {}},
-        {"upside down", placed(keys, 180.0, {160, 120}), {}},
-        {"-100 degrees", placed(keys, -100.0, {160, 120}), {}},
-        {"clockwise arc", placed(keys, 1.0, {160, 150}, 90.0), {}},
-        {"counter-clockwise arc", placed(keys, -1.0, {160, 90}, 90.0), {}},
-        {"mirrored client frame", placed(keys, 20.0, {160, 120}), mirror},
+        {"upright", placed(keys, 0.0, {160, 120}), keys, 1, "mmmmmm"},
+        {"37 degrees", placed(keys, 37.0, {160, 120}), keys, 1, "mmmmmm"},
+        {"upside down", placed(keys, 180.0, {160, 120}), keys, 1, "mmmmmm"},
+        {"-100 degrees", placed(keys, -100.0, {160, 120}), keys, 1, "mmmmmm"},
+        {"clockwise arc", placed(keys, 1.0, {160, 150}, 90.0), keys, 1, "mmmmmm"},
+        {"counter-clockwise arc", placed(keys, -1.0, {160, 90}, 90.0), keys, 1, "mmmmmm"},
+        {"mirrored client frame", placed(keys, 20.0, {160, 120}), keys, 1, "mmmmmm", mirror},
+        {"nothing printed at 2", at10, missing, 1, "mmimmm"},
+        {"Z printed where 2 belongs", at10, swapped, 1, "mm?mmm"},
+        {"a mask of 127 hides every pel", at10, keys, 6, "uuuuuu", {}, hideAll},
+        {"a mask of 128 hides none", at10, keys, 1, "mmmmmm", {}, hideNone},
+        {"two lines, each framed by its first character", twoLines, keys, 2, "mmmmmm"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        // The truth is in client coordinates: the print in the image is what the client frame
-        // shows through its transform (a mirror image under the mirroring one).
         std::vector<xcXform<2>> inImage = c.truth;
         for (xcXform<2>& t : inImage) t = c.client.inverse() * t;
-        const Arranged r = arrange(keys, keys, inImage, {}, {}, c.client);
-        ASSERT_TRUE(r.results.isFound());
+        const Arranged r = arrange(keys, c.printed, inImage, {}, c.mask, c.client);
         EXPECT_FALSE(r.results.isSearchTruncated());
-        EXPECT_EQ(r.results.arrangement()->numLines(), 1);
+        ASSERT_EQ(r.results.arrangement()->numLines(), c.lines);
+        EXPECT_EQ(r.results.arrangement()->lines()[c.lines - 1]->name(),
+                  "Line " + std::to_string(c.lines - 1));
         for (std::size_t i = 0; i < keys.size(); ++i) {
-            EXPECT_EQ(r.results.statusFlags()[i], Defs::eMatched) << i;
-            EXPECT_GT(r.results.scores()[i], 0.8) << i;
-            expectNear(r, keys, c.truth, i);
+            const char want = c.statuses[i];
+            const double score = r.results.scores()[i];
+            if (want == '?') {
+                EXPECT_TRUE(r.results.statusFlags()[i] != Defs::eMatched || score < 0.8);
+                continue;
+            }
+            // eMatched, eInferred and eUnknown are 0, 1 and 2.
+            EXPECT_EQ(r.results.statusFlags()[i], std::string_view("miu").find(want)) << i;
+            EXPECT_TRUE(want == 'm' ? score > 0.8 : score == 0.0) << i << ": " << score;
+            if (want != 'u') expectNear(r, keys, c.truth, i, want == 'm' ? 1.5 : 3.0);
         }
+        // Recording every diagnostic changes nothing.
+        xcDiagObject rec;
+        xcOCArrangeResults recorded;
+        xfOCArrange_(r.image, c.mask, *alphabet().alphabet(), keys, {}, recorded, &rec, 0x70000);
+        EXPECT_EQ(recorded, r.results);
+        EXPECT_GT(rec.numRecords(), 3);
     }
-}
-
-TEST(OCArrange, TwoLinesMissingSubstitutedAndMaskedCharacters) {
-    const Keys keys = keysOf(kText);
-    const std::vector<xcXform<2>> truth = placed(keys, 10.0, {160, 120});
-    // Nothing printed at 2: inferred from the line, near where it belongs. Recording every
-    // diagnostic of the run changes nothing.
-    Keys printed = keys;
-    printed[2] = 0;
-    const Arranged m = arrange(keys, printed, truth);
-    EXPECT_EQ(m.results.statusFlags()[2], Defs::eInferred);
-    EXPECT_EQ(m.results.scores()[2], 0.0);
-    expectNear(m, keys, truth, 2, 3.0);
-    xcDiagObject rec;
-    xcOCArrangeResults withRecords;
-    xfOCArrange(m.image, *alphabet().alphabet(), keys, {}, withRecords, &rec, 0x70000);
-    EXPECT_EQ(withRecords, m.results);
-    EXPECT_GT(rec.numRecords(), 3);
-    // Z printed where 2 is expected: never matched with a good score.
-    printed[2] = 'Z';
-    const Arranged s = arrange(keys, printed, truth);
-    EXPECT_TRUE(s.results.statusFlags()[2] != Defs::eMatched || s.results.scores()[2] < 0.8);
-    EXPECT_EQ(s.results.statusFlags()[3], Defs::eMatched);
-    // A mask of 127 everywhere hides every pel, one of 128 none.
-    for (const unsigned char level : {127, 128}) {
-        xcPelBuffer<unsigned char> mask(320, 240);
-        xfPelSet(mask, level);
-        const Arranged k = arrange(keys, keys, truth, {}, mask);
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            EXPECT_EQ(k.results.statusFlags()[i], level == 128 ? Defs::eMatched : Defs::eUnknown);
-    }
-    // Two lines, the second below the first: each line's first character frames it.
-    const Keys top = keysOf(U"KR2"), bottom = keysOf(U"P6A");
-    std::vector<xcXform<2>> poses = placed(top, 0.0, {160, 90});
-    for (const auto& p : placed(bottom, 0.0, {160, 150})) poses.push_back(p);
-    const Arranged two = arrange(keys, keys, poses);
-    ASSERT_EQ(two.results.arrangement()->numLines(), 2);
-    EXPECT_EQ(two.results.arrangement()->lines()[1]->name(), "Line 1");
-    for (std::size_t i = 0; i < keys.size(); ++i) expectNear(two, keys, poses, i);
 }
 
 TEST(OCArrange, RefusalsTouchNothingEmptyTextIsFoundAndNothingFoundIsUnknown) {
