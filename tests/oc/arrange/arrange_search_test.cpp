@@ -148,8 +148,6 @@ TEST(OCArrangeSearch, OutcomesCompletionAndTheTimeLimit) {
         double lineBreakCost = 2;
         bool firstMustMatch = false;
     } cases[] = {
-        {{{0.9}, {0.8}}, false, {{-1, -1}, {0, 1}}, 0},
-        {{{}, {}, {}}, true, {{-1, -1, -1}, {0, 1, 2}}},
         {{{}}, false, {{-1}, {0}}, 500000, 0},
         {{{0.9}, {0.9}}, true, {{0, -1}, {0, 1}}}, // a tie keeps the first path offered
         {{{0.9}, {0.8}}, true, {{0, 0}, {0, 1}}, 500000, kAny, kAny, 0.5},
