@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using namespace arrange_test;
@@ -23,6 +24,14 @@ using enum xc_OCExtractDefs::Symmetry;
 using Defs = xcOCArrangeDefs;
 using Sym = xc_OCExtractDefs::Symmetry;
 constexpr long kAny = xcOCArrangeParams::kNoLimit;
+
+namespace {
+
+void expectNear(const std::vector<double>& got, const std::vector<double>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], 1e-9) << "value " << i;
+}
 
 TEST(OCArrangeCandidates, CountAndWhetherACharacterMayStayUnmatched) {
     struct Case {
@@ -54,9 +63,8 @@ TEST(OCArrangeCandidates, CountAndWhetherACharacterMayStayUnmatched) {
         std::vector<xc_Pose> poses;
         std::vector<double> scores;
         xf_ArrangeTakeCandidates_(r, data, poses, scores);
-        EXPECT_EQ(data.numCandidates, c.numCandidates);
-        EXPECT_EQ(data.allowUnmatched, c.allowUnmatched);
-        EXPECT_EQ(data.hasCandidates, !c.scores.empty());
+        EXPECT_EQ(std::tuple(data.numCandidates, data.allowUnmatched, data.hasCandidates),
+                  std::tuple(c.numCandidates, c.allowUnmatched, !c.scores.empty()));
         EXPECT_EQ(scores, c.scores);
         ASSERT_EQ(poses.size(), c.scores.size());
         for (std::size_t i = 0; i < poses.size(); ++i) // angle, scale and place of instance i
@@ -101,10 +109,9 @@ TEST(OCArrangeEval, TermsAndRejections) {
         s.params.maxLines(c.maxLines);
         fit.lineBreakTerm = 99.0;
         ASSERT_EQ(xf_EvaluateArrangePath_(s.ctx(), c.path, c.isFinal, fit), c.accepted);
-        if (!c.accepted) continue;
-        EXPECT_NEAR(fit.matchTerm, c.match, 1e-12);
-        EXPECT_EQ(fit.unmatchedTerm, c.unmatched);
-        EXPECT_EQ(fit.lineBreakTerm, c.lineBreak);
+        if (c.accepted)
+            expectNear({fit.matchTerm, fit.unmatchedTerm, fit.lineBreakTerm},
+                       {c.match, c.unmatched, c.lineBreak});
     }
 }
 
@@ -184,8 +191,6 @@ TEST(OCArrangeSearch, OutcomesCompletionAndTheTimeLimit) {
     EXPECT_THROW(xf_ArrangeSearch_(c.ctx(), best), xcTimeout::Expired);
 }
 
-namespace {
-
 // One expected character with a single candidate and its model box.
 struct C {
     double x, y, angleDeg = 0.0;
@@ -234,12 +239,6 @@ struct Arrangement : Scene {
 };
 
 constexpr int kReject = -1;
-
-void expectNear(const std::vector<double>& got, const std::vector<double>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i)
-        EXPECT_NEAR(got[i], want[i], 1e-9) << "value " << i;
-}
 
 struct Row {
     const char* what;
