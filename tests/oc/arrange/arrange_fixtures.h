@@ -4,7 +4,6 @@
 
 #include "oc/arrange/arrange.h"
 #include "oc/arrange/arrange_context.h"
-#include "oc/arrange/char_poses.h"
 #include "oc/oc/alphabet.h"
 #include "support/glyph_alphabet.h"
 
@@ -87,23 +86,21 @@ inline std::vector<xcXform<2>> placed(const Keys& keys, double angleDeg, xcVecto
 struct Arranged {
     xcPelBuffer<unsigned char> image;
     xcOCArrangeResults results;
-    std::vector<xcXform<2>> found;
 };
 
-// Prints printed[i] (0: nothing) at poses[i] (image coordinates) and arranges `keys` (an
-// unbound mask is no mask).
+// Prints printed[i] (0: nothing) at poses[i], in the client frame `client` gives the image, and
+// arranges `keys` (an unbound mask is no mask).
 inline Arranged arrange(const Keys& keys, const Keys& printed, const std::vector<xcXform<2>>& poses,
                         const xcOCArrangeParams& params = {},
                         const xcPelBuffer_const<unsigned char>& mask = {},
                         const xcXform<2>& client = {}) {
     oc_test::Scene scene(320, 240);
     for (std::size_t i = 0; i < printed.size(); ++i)
-        if (printed[i] != 0) scene.place(alphabet().glyph(printed[i]), poses[i]);
+        if (printed[i] != 0) scene.place(alphabet().glyph(printed[i]), client.inverse() * poses[i]);
     Arranged r;
     r.image = scene.finish(0.6, 2.0, 7);
     r.image.clientFromImageXform(client);
     xfOCArrange_(r.image, mask, *alphabet().alphabet(), keys, params, r.results, nullptr, 0);
-    r.found = xfOCCharacterPoses(r.results);
     return r;
 }
 

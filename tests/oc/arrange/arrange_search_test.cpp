@@ -191,12 +191,12 @@ TEST(OCArrangeSearch, OutcomesCompletionAndTheTimeLimit) {
     EXPECT_THROW(xf_ArrangeSearch_(c.ctx(), best), xcTimeout::Expired);
 }
 
-// One expected character with a single candidate and its model box.
+// One expected character with a single candidate, its model box 10 wide.
 struct C {
     double x, y, angleDeg = 0.0;
     bool matched = true;
     Sym symmetry = eNoSymmetry;
-    double scale = 1.0, width = 10.0, height = 20.0;
+    double scale = 1.0, height = 20.0;
 };
 
 // Characters on the circle of radius r about the origin at the given polar angles, turned by
@@ -220,8 +220,7 @@ struct Arrangement : Scene {
     xc_ArrangeFit fit;
     explicit Arrangement(const std::vector<C>& cs, unsigned opts = 0) {
         for (const C& c : cs) {
-            add(1, {at(c.x, c.y, c.angleDeg, c.scale)}, {}, c.width, c.height).symmetry =
-                c.symmetry;
+            add(1, {at(c.x, c.y, c.angleDeg, c.scale)}, {}, 10, c.height).symmetry = c.symmetry;
             path.choices.push_back(c.matched ? 0 : -1);
         }
         path.lineStarts = opts & kLoneFirst ? std::vector<long>{0, 1} : std::vector<long>{0};
@@ -320,7 +319,7 @@ TEST(ArrangeLineCosts, FinalFitsAndPredictions) {
     // the line at the mean of -90 degrees.
     Arrangement down({{5, 0},
                       {9, 9, 30, false},
-                      {9, 9, 30, false, eNoSymmetry, 1, 10, 60},
+                      {9, 9, 30, false, eNoSymmetry, 1, 60},
                       {5, 120, 0, true, eNoSymmetry, 4}});
     ASSERT_TRUE(down(true));
     f = &down.fit;

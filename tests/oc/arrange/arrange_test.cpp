@@ -3,6 +3,7 @@
 // diagnostics records (titles, levels, texts and graphics).
 #include "oc/arrange/arrange.h"
 #include "oc/arrange/arrange_diag.h"
+#include "oc/arrange/char_poses.h"
 
 #include "core/image/pel_errors.h"
 #include "core/image/pel_ops.h"
@@ -93,8 +94,7 @@ void expectGraphic(const xcGraphicList& list, long i, const xcGraphicSimple::Sha
 
 } // namespace
 
-// Every case's truth is in client coordinates: the print in the image is what the client frame
-// shows through its transform (a mirror image under the mirroring one).
+// The truth is in client coordinates: under the mirroring client frame the print is a mirror image.
 TEST(OCArrange, ReadsRenderedTexts) {
     const Keys keys = keysOf(kText);
     const xcXform<2> mirror(xcMatrix<2>(1, 0, 0, -1), xcVector<2>(0, 240));
@@ -138,14 +138,13 @@ TEST(OCArrange, ReadsRenderedTexts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<xcXform<2>> inImage = c.truth;
-        for (xcXform<2>& t : inImage) t = c.client.inverse() * t;
-        const Arranged r = arrange(keys, c.printed, inImage, c.params, c.mask, c.client);
+        const Arranged r = arrange(keys, c.printed, c.truth, c.params, c.mask, c.client);
+        const std::vector<xcXform<2>> found = xfOCCharacterPoses(r.results);
         EXPECT_EQ(r.results.isSearchTruncated(), c.truncated);
         ASSERT_EQ(r.results.arrangement()->numLines(), c.lines);
         EXPECT_EQ(r.results.arrangement()->lines()[c.lines - 1]->name(),
                   "Line " + std::to_string(c.lines - 1));
-        ASSERT_EQ(r.found.size(), keys.size());
+        ASSERT_EQ(found.size(), keys.size());
         const xcRange& range = c.params.scaleRange();
         const double midScale = std::sqrt(range.start() * range.end());
         for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -158,14 +157,14 @@ TEST(OCArrange, ReadsRenderedTexts) {
             EXPECT_EQ(r.results.statusFlags()[i], std::string_view("miu").find(want)) << i;
             EXPECT_TRUE(want == 'm' ? score > 0.8 : score == 0.0) << i << ": " << score;
             // An unknown character takes the middle of the scale range.
-            EXPECT_TRUE(want != 'u' || std::fabs(r.found[i].xScale() - midScale) < 1e-9) << i;
+            EXPECT_TRUE(want != 'u' || std::fabs(found[i].xScale() - midScale) < 1e-9) << i;
             if (want == 'u') continue;
             // The centre within 1.5 pels (3 when inferred), the angle within 3 degrees.
             const xcVector<2> mid = alphabet().glyph(keys[i]).centre();
-            EXPECT_LE((r.found[i].mapPoint(mid) - c.truth[i].mapPoint(mid)).len(),
+            EXPECT_LE((found[i].mapPoint(mid) - c.truth[i].mapPoint(mid)).len(),
                       want == 'm' ? 1.5 : 3.0)
                 << i;
-            EXPECT_LE(std::fabs(angleDiff(angleOf(r.found[i]), angleOf(c.truth[i]))), 3.0) << i;
+            EXPECT_LE(std::fabs(angleDiff(angleOf(found[i]), angleOf(c.truth[i]))), 3.0) << i;
         }
         // Recording every diagnostic changes nothing.
         xcDiagObject rec;
@@ -182,7 +181,7 @@ TEST(OCArrange, RefusalsTouchNothingAndEmptyTextIsFound) {
     const xcPelBuffer<unsigned char> image(40, 30);
     xcOCArrangeResults results = filled();
     xcDiagObject rec;
-    Keys keys = keysOf(U"K");
+    const Keys keys = keysOf(U"K");
     const auto masked = [&](const xcPelBuffer<unsigned char>& mask) {
         return [&, mask] { xfOCArrange(image, mask, a, keys, {}, results, &rec, 0x70000); };
     };
@@ -192,21 +191,17 @@ TEST(OCArrange, RefusalsTouchNothingAndEmptyTextIsFound) {
     xcPelBuffer<unsigned char> shifted(40, 30);
     shifted.offset(xcPelPoint(1, 0));
     for (const xcPelBuffer<unsigned char>& mask : {xcPelBuffer<unsigned char>(39, 30), shifted})
-        (void)caught<Defs::BadMask>(masked(mask));
+        EXPECT_EQ(caught<Defs::BadMask>(masked(mask)).errorNumber(), 0x10007401);
     (void)caught<xcOCDefs::BadKey>([&] {
         xfOCArrange(image, a, Keys{'K', 999}, {}, results, &rec, 0x70000);
     });
     EXPECT_EQ(rec.numRecords(), 0);
     EXPECT_EQ(results, filled());
+    EXPECT_EQ(Defs::BadParams("").errorNumber(), 0x10007400); // what a refused setter throws
     xfOCArrange(image, a, Keys{}, {}, results, nullptr, 0);
     EXPECT_TRUE(results.isFound());
     EXPECT_EQ(results.arrangement()->numLines(), 0);
     EXPECT_TRUE(results.statusFlags().empty());
-}
-
-TEST(OCArrangeDefs, ErrorNumbers) {
-    EXPECT_EQ(Defs::BadParams("Invalid max lines").errorNumber(), 0x10007400);
-    EXPECT_EQ(Defs::BadMask().errorNumber(), 0x10007401);
 }
 
 // The defaults are pinned here too: only four fields differ from a new object.
@@ -255,10 +250,8 @@ TEST(OCArrangeResults, ArchiveLayoutAndVersions) {
     load(store(full), back);
     EXPECT_EQ(back, full);
     // Version 0 carries two more doubles, read and dropped.
-    Bytes v0 = bytes;
-    v0[0] = 0;
-    const Bytes extra = raw(7.0, 8.0);
-    v0.insert(v0.end(), extra.begin(), extra.end());
+    const Bytes v0 = raw(U8(0), U8(1), U8(0), U8(0), 1.0, 0.0, 0.0, 1.0, 3.0, 4.0, U8(0), 1u, 2u,
+                         U8(0), 1u, 0.5, 7.0, 8.0);
     load(v0, back);
     EXPECT_EQ(back, r);
     expectRefused(bytes, "xcOCArrangeResults", 2, 4 + 48 + 5, full); // the status
@@ -301,7 +294,6 @@ TEST(OCArrangeDiag, InputRecords) {
                      "0\t00000014\t'b'\teNormal\t10 x 12\n"
                      "1\t00000063\tKey not found in alphabet!\n",
                      "Run params|" + runParams}));
-        // The alphabet's general record, then its per-character records.
         EXPECT_EQ(outline(rec),
                   (Strings{"OC Arranger: Input@0", "Runtime mask@1", "Alphabet general info@1",
                            "Character #0: 'a'@2", "Character #1: 'b'@2"}));
