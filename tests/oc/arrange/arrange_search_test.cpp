@@ -24,6 +24,7 @@ using enum xc_OCExtractDefs::Symmetry;
 using Defs = xcOCArrangeDefs;
 using Sym = xc_OCExtractDefs::Symmetry;
 constexpr long kAny = xcOCArrangeParams::kNoLimit;
+constexpr int kReject = -1; // the line costs refuse the path
 
 namespace {
 
@@ -236,8 +237,6 @@ struct Arrangement : Scene {
     }
     bool operator()(bool isFinal) { return xf_ArrangeLineCosts_(ctx(), path, isFinal, fit); }
 };
-
-constexpr int kReject = -1;
 
 struct Row {
     const char* what;

@@ -178,19 +178,20 @@ TEST(OCArrange, ReadsRenderedTexts) {
 
 TEST(OCArrange, RefusalsTouchNothingAndEmptyTextIsFound) {
     const xcOCAlphabet& a = *alphabet().alphabet();
-    const xcPelBuffer<unsigned char> image(40, 30);
+    using Buf = xcPelBuffer<unsigned char>;
+    const Buf image(40, 30);
     xcOCArrangeResults results = filled();
     xcDiagObject rec;
     const Keys keys = keysOf(U"K");
-    const auto masked = [&](const xcPelBuffer<unsigned char>& mask) {
+    const auto masked = [&](const Buf& mask) {
         return [&, mask] { xfOCArrange(image, mask, a, keys, {}, results, &rec, 0x70000); };
     };
     (void)caught<xcPel::UnboundWindow>(
-        [&] { xfOCArrange(xcPelBuffer<unsigned char>(), a, keys, {}, results, &rec, 0x70000); });
-    (void)caught<xcPel::UnboundWindow>(masked(xcPelBuffer<unsigned char>()));
-    xcPelBuffer<unsigned char> shifted(40, 30);
+        [&] { xfOCArrange(Buf(), a, keys, {}, results, &rec, 0x70000); });
+    (void)caught<xcPel::UnboundWindow>(masked(Buf()));
+    Buf shifted(40, 30);
     shifted.offset(xcPelPoint(1, 0));
-    for (const xcPelBuffer<unsigned char>& mask : {xcPelBuffer<unsigned char>(39, 30), shifted})
+    for (const Buf& mask : {Buf(39, 30), Buf(40, 29), shifted})
         EXPECT_EQ(caught<Defs::BadMask>(masked(mask)).errorNumber(), 0x10007401);
     (void)caught<xcOCDefs::BadKey>([&] {
         xfOCArrange(image, a, Keys{'K', 999}, {}, results, &rec, 0x70000);
