@@ -1,7 +1,6 @@
-// The arranger's search on constructed candidate sets: which candidates a character takes, the
-// path evaluation, the compatibility table, the search itself and the line models' fits and
-// terms. The search outcomes hold whatever the line models add: a line holds at most one matched
-// character, or its candidates are collinear, unturned and spaced by their widths (no cost).
+// The arranger's search on constructed candidate sets: candidates taken, path evaluation,
+// compatibility, the search and the line models. The search cases need no line costs: a line holds
+// at most one matched character, or its candidates are collinear, unturned and width-spaced.
 #include "oc/arrange/arrange_eval.h"
 #include "oc/arrange/arrange_search.h"
 #include "oc/arrange/candidate_search.h"
@@ -16,33 +15,40 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using namespace arrange_test;
 
 using enum xc_OCExtractDefs::Symmetry;
+using Defs = xcOCArrangeDefs;
+using Sym = xc_OCExtractDefs::Symmetry;
 constexpr long kAny = xcOCArrangeParams::kNoLimit;
+constexpr int kReject = -1; // the line costs refuse the path
+
+namespace {
+
+void expectNear(const std::vector<double>& got, const std::vector<double>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], 1e-9) << "value " << i;
+}
 
 TEST(OCArrangeCandidates, CountAndWhetherACharacterMayStayUnmatched) {
     struct Case {
-        const char* what;
         long occurrences;
         std::vector<double> scores;
         long numCandidates;
         bool allowUnmatched;
-    };
-    const Case cases[] = {
-        {"within 0.15 of the best, up to the first below",
-         1,
-         {0.95, 0.85, 0.82, 0.70, 0.81},
-         3,
-         false},
-        {"nothing within the margin", 1, {0.95, 0.79}, 1, false},
-        {"best below 0.7", 1, {0.69}, 1, true},
-        {"best exactly 0.7", 1, {0.70}, 1, false},
-        {"occurs twice, found once", 2, {0.99}, 1, true},
-        {"occurs twice, second best decides", 2, {0.99, 0.75, 0.61, 0.59}, 3, false},
-        {"not found", 1, {}, 0, true},
+        const char* what;
+    } cases[] = {
+        {1, {0.95, 0.85, 0.82, 0.70, 0.81}, 3, false, "within 0.15 of the best, to one below"},
+        {1, {0.95, 0.79}, 1, false, "nothing within the margin"},
+        {1, {0.69}, 1, true, "best below 0.7"},
+        {1, {0.70}, 1, false, "best exactly 0.7"},
+        {2, {0.99}, 1, true, "occurs twice, found once"},
+        {2, {0.99, 0.75, 0.61, 0.59}, 3, false, "occurs twice, second best decides"},
+        {1, {}, 0, true, "not found"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -58,16 +64,13 @@ TEST(OCArrangeCandidates, CountAndWhetherACharacterMayStayUnmatched) {
         std::vector<xc_Pose> poses;
         std::vector<double> scores;
         xf_ArrangeTakeCandidates_(r, data, poses, scores);
-        EXPECT_EQ(data.numCandidates, c.numCandidates);
-        EXPECT_EQ(data.allowUnmatched, c.allowUnmatched);
-        EXPECT_EQ(data.hasCandidates, !c.scores.empty());
+        EXPECT_EQ(std::tuple(data.numCandidates, data.allowUnmatched, data.hasCandidates),
+                  std::tuple(c.numCandidates, c.allowUnmatched, !c.scores.empty()));
         EXPECT_EQ(scores, c.scores);
         ASSERT_EQ(poses.size(), c.scores.size());
-        for (std::size_t i = 0; i < poses.size(); ++i) {
-            EXPECT_NEAR(poses[i].angle.toDouble(), 0.1, 1e-12);
-            EXPECT_NEAR(poses[i].scale, 2.0, 1e-12);
-            EXPECT_EQ(poses[i].translation, xcVector<2>(double(i), 5.0));
-        }
+        for (std::size_t i = 0; i < poses.size(); ++i) // angle, scale and place of instance i
+            EXPECT_LT((poses[i].xform().mapPoint({1, 1}) - r.pose(long(i)).mapPoint({1, 1})).len(),
+                      1e-12);
     }
 }
 
@@ -107,10 +110,9 @@ TEST(OCArrangeEval, TermsAndRejections) {
         s.params.maxLines(c.maxLines);
         fit.lineBreakTerm = 99.0;
         ASSERT_EQ(xf_EvaluateArrangePath_(s.ctx(), c.path, c.isFinal, fit), c.accepted);
-        if (!c.accepted) continue;
-        EXPECT_NEAR(fit.matchTerm, c.match, 1e-12);
-        EXPECT_EQ(fit.unmatchedTerm, c.unmatched);
-        EXPECT_EQ(fit.lineBreakTerm, c.lineBreak);
+        if (c.accepted)
+            expectNear({fit.matchTerm, fit.unmatchedTerm, fit.lineBreakTerm},
+                       {c.match, c.unmatched, c.lineBreak});
     }
 }
 
@@ -119,7 +121,7 @@ TEST(OCArrangeCompat, DistanceAndAngleRules) {
     struct Case {
         xc_Pose a, b;
         bool compatible;
-        xc_OCExtractDefs::Symmetry symA = eNoSymmetry, symB = eNoSymmetry;
+        Sym symA = eNoSymmetry, symB = eNoSymmetry;
         double sizeB = 10;
     } cases[] = {
         {at(0), at(28), true},
@@ -142,13 +144,9 @@ TEST(OCArrangeCompat, DistanceAndAngleRules) {
         s.add(2, {c.b}, {}, c.sizeB, c.sizeB).symmetry = c.symB;
         EXPECT_EQ(xc_CompatTable(s.chars, s.poses).compatible(0, 0, 0), c.compatible);
     }
-    Scene s; // a character without candidates leaves its own and its neighbour's rows empty
-    s.add(1, {at(0), at(5)}), s.add(2, {}), s.add(3, {at(10)});
-    const std::vector<std::vector<std::vector<bool>>> expected{{{}, {}}, {}};
-    EXPECT_EQ(xc_CompatTable(s.chars, s.poses).table(), expected);
 }
 
-TEST(OCArrangeSearch, OutcomesAndCompletion) {
+TEST(OCArrangeSearch, OutcomesCompletionAndTheTimeLimit) {
     // Character i's candidates lie at x = 1000 i, out of reach of its neighbours'.
     struct Case {
         std::vector<std::vector<double>> scores; // per character, empty: no candidates
@@ -158,8 +156,6 @@ TEST(OCArrangeSearch, OutcomesAndCompletion) {
         double lineBreakCost = 2;
         bool firstMustMatch = false;
     } cases[] = {
-        {{{0.9}, {0.8}}, false, {{-1, -1}, {0, 1}}, 0},
-        {{{}, {}, {}}, true, {{-1, -1, -1}, {0, 1, 2}}},
         {{{}}, false, {{-1}, {0}}, 500000, 0},
         {{{0.9}, {0.9}}, true, {{0, -1}, {0, 1}}}, // a tie keeps the first path offered
         {{{0.9}, {0.8}}, true, {{0, 0}, {0, 1}}, 500000, kAny, kAny, 0.5},
@@ -183,39 +179,25 @@ TEST(OCArrangeSearch, OutcomesAndCompletion) {
         EXPECT_EQ(best.choices, c.best.choices);
         EXPECT_EQ(best.lineStarts, c.best.lineStarts);
     }
-}
-
-TEST(OCArrangeSearch, EqualKeysCircularLinesAndTheTimeLimit) {
-    Scene s; // both positions want key 5's better candidate; side by side they form one line
-    for (int i = 0; i < 2; ++i) s.add(5, {at(0), at(10)}, {0.9, 0.8}).allowUnmatched = false;
-    xc_ArrangePath best;
-    ASSERT_TRUE(xf_ArrangeSearch_(s.ctx(), best));
-    EXPECT_EQ(best.choices[0] + best.choices[1], 1);
-    EXPECT_EQ(best.lineStarts, (std::vector<long>{0}));
-
     // Circular lines only: two neighbours make a line in a path two long, not in one of three,
     // whose lines must fit circles; every character ends on a line of its own.
     Scene c;
-    c.params.lineType(xcOCArrangeDefs::eCircular);
+    c.params.lineType(Defs::eCircular);
     c.add(1, {at(0)}), c.add(2, {at(10)}), c.add(3, {});
+    xc_ArrangePath best;
     ASSERT_TRUE(xf_ArrangeSearch_(c.ctx(), best));
     EXPECT_EQ(best.lineStarts, (std::vector<long>{0, 1, 2}));
     xcAttentionTag tag;
     tag.attachTimeout(0.0);
-    EXPECT_THROW(xf_ArrangeSearch_(s.ctx(), best), xcTimeout::Expired);
+    EXPECT_THROW(xf_ArrangeSearch_(c.ctx(), best), xcTimeout::Expired);
 }
 
-namespace {
-
-using Defs = xcOCArrangeDefs;
-using Sym = xc_OCExtractDefs::Symmetry;
-
-// One expected character with a single candidate and its model box.
+// One expected character with a single candidate, its model box 10 wide.
 struct C {
     double x, y, angleDeg = 0.0;
     bool matched = true;
     Sym symmetry = eNoSymmetry;
-    double scale = 1.0, width = 10.0, height = 20.0;
+    double scale = 1.0, height = 20.0;
 };
 
 // Characters on the circle of radius r about the origin at the given polar angles, turned by
@@ -237,11 +219,9 @@ constexpr unsigned kStraightOnly = 1, kCircularOnly = 2, kDirection = 4, kCounte
 struct Arrangement : Scene {
     xc_ArrangePath path;
     xc_ArrangeFit fit;
-
     explicit Arrangement(const std::vector<C>& cs, unsigned opts = 0) {
         for (const C& c : cs) {
-            add(1, {at(c.x, c.y, c.angleDeg, c.scale)}, {}, c.width, c.height).symmetry =
-                c.symmetry;
+            add(1, {at(c.x, c.y, c.angleDeg, c.scale)}, {}, 10, c.height).symmetry = c.symmetry;
             path.choices.push_back(c.matched ? 0 : -1);
         }
         path.lineStarts = opts & kLoneFirst ? std::vector<long>{0, 1} : std::vector<long>{0};
@@ -257,14 +237,6 @@ struct Arrangement : Scene {
     }
     bool operator()(bool isFinal) { return xf_ArrangeLineCosts_(ctx(), path, isFinal, fit); }
 };
-
-constexpr int kReject = -1;
-
-void expectNear(const std::vector<double>& got, const std::vector<double>& want) {
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i)
-        EXPECT_NEAR(got[i], want[i], 1e-9) << "value " << i;
-}
 
 struct Row {
     const char* what;
@@ -324,59 +296,52 @@ TEST(ArrangeLineCosts, ModelsAndTerms) {
     }
 }
 
-// A 180-symmetric character counts in the reading nearer the others' mean, a fully symmetric one
-// not at all. A lone character's line takes its angle and scale; it keeps its own pose.
-TEST(ArrangeLineCosts, LineAnglesAndScales) {
-    Arrangement run({{3, 4, 30, true, eNoSymmetry, 1.5},
-                     {0, 50},
-                     {15, 50, 200, true, e180Symmetry},
-                     {30, 50, 77, true, eFullSymmetry},
-                     {45, 50}},
-                    kLoneFirst);
-    ASSERT_TRUE(run(true));
-    const xc_ArrangeFit& f = run.fit;
-    EXPECT_EQ(f.lineTypes[0], Defs::eDontCare);
-    expectNear({f.expectedPositions[0].x(), f.expectedPositions[0].y(),
-                f.expectedAngles[0].toDouble(), f.lineAngles[0].toDouble(), f.lineScales[0],
-                f.lineAngles[1].toDouble(), f.lineScales[1]},
+// Final evaluations. A 180-symmetric character counts in the reading nearer the others' mean, a
+// fully symmetric one not at all; a lone character's line takes its angle and scale.
+TEST(ArrangeLineCosts, FinalFitsAndPredictions) {
+    Arrangement lone({{3, 4, 30, true, eNoSymmetry, 1.5},
+                      {0, 50},
+                      {15, 50, 200, true, e180Symmetry},
+                      {30, 50, 77, true, eFullSymmetry},
+                      {45, 50}},
+                     kLoneFirst);
+    ASSERT_TRUE(lone(true));
+    const xc_ArrangeFit* f = &lone.fit;
+    EXPECT_EQ(f->lineTypes[0], Defs::eDontCare);
+    expectNear({f->expectedPositions[0].x(), f->expectedPositions[0].y(),
+                f->expectedAngles[0].toDouble(), f->lineAngles[0].toDouble(), f->lineScales[0],
+                f->lineAngles[1].toDouble(), f->lineScales[1]},
                {3, 4, 30 * kDeg, 30 * kDeg, 1.5,
                 std::atan2(-std::sin(200 * kDeg), 2 - std::cos(200 * kDeg)), 1.0});
-}
-
-// Final evaluation of upright characters stacked down the image: the two unmatched ones are
-// placed by their heights (20, 20, 60, 20 along the line: inner 100, gap 20/3) and stay upright,
-// relative to the line at the mean of -90 degrees.
-TEST(ArrangeLineCosts, FinalStraightPredictions) {
-    Arrangement run({{5, 0},
-                     {9, 9, 30, false},
-                     {9, 9, 30, false, eNoSymmetry, 1, 10, 60},
-                     {5, 120, 0, true, eNoSymmetry, 4}});
-    ASSERT_TRUE(run(true));
-    const xc_ArrangeFit& f = run.fit;
-    ASSERT_EQ(f.lineSegments.size(), 1u);
-    const xcLineSeg& seg = f.lineSegments[0];
-    expectNear({f.expectedPositions[1].x(), f.expectedPositions[1].y(), f.expectedPositions[2].y(),
-                f.expectedPositions[3].y(), f.expectedAngles[1].toDouble(),
-                f.expectedAngles[3].toDouble(), f.scaleErrors[0], f.scaleErrors[1],
-                f.scaleErrors[3], seg.p1().y(), seg.p2().x(), seg.p2().y(),
-                f.lineAngles[0].toDouble()},
+    // Upright characters stacked down the image: the two unmatched ones are placed by their
+    // heights (20, 20, 60, 20 along the line: inner 100, gap 20/3) and stay upright, relative to
+    // the line at the mean of -90 degrees.
+    Arrangement down({{5, 0},
+                      {9, 9, 30, false},
+                      {9, 9, 30, false, eNoSymmetry, 1, 60},
+                      {5, 120, 0, true, eNoSymmetry, 4}});
+    ASSERT_TRUE(down(true));
+    f = &down.fit;
+    ASSERT_EQ(f->lineSegments.size(), 1u);
+    const xcLineSeg& seg = f->lineSegments[0];
+    expectNear({f->expectedPositions[1].x(), f->expectedPositions[1].y(),
+                f->expectedPositions[2].y(), f->expectedPositions[3].y(),
+                f->expectedAngles[1].toDouble(), f->expectedAngles[3].toDouble(), f->scaleErrors[0],
+                f->scaleErrors[1], f->scaleErrors[3], seg.p1().y(), seg.p2().x(), seg.p2().y(),
+                f->lineAngles[0].toDouble()},
                {5, 20 + 20.0 / 3, 80 - 20.0 / 3, 120, 0, 0, -1, 0, 1, 0, 5, 120, -90 * kDeg});
-}
-
-// Final evaluation on a clockwise arc of 60 degrees with four equally wide characters: the
-// unmatched second one stands a third of the way, turned along the tangent; the arc starts at
-// the first character.
-TEST(ArrangeLineCosts, FinalCircularPredictions) {
+    // A clockwise arc of 60 degrees with four equally wide characters: the unmatched second one
+    // stands a third of the way, turned along the tangent; the arc starts at the first character.
     std::vector<C> chars = arc(30, {-30, 0, 10, 30}, 90);
     chars[1].matched = false;
-    Arrangement run(chars, kCircularOnly);
-    ASSERT_TRUE(run(true));
-    const xc_ArrangeFit& f = run.fit;
-    ASSERT_EQ(f.lineArcs.size(), 1u);
-    const xcEllipseArc2& a = f.lineArcs[0];
+    Arrangement round(chars, kCircularOnly);
+    ASSERT_TRUE(round(true));
+    f = &round.fit;
+    ASSERT_EQ(f->lineArcs.size(), 1u);
+    const xcEllipseArc2& a = f->lineArcs[0];
     expectNear({a.centre().x(), a.centre().y(), a.xRadius(), a.yRadius(), a.rotation().toDouble(),
-                a.start().toDouble(), a.span().toDouble(), f.expectedPositions[1].x(),
-                f.expectedPositions[1].y(), f.expectedAngles[1].toDouble()},
+                a.start().toDouble(), a.span().toDouble(), f->expectedPositions[1].x(),
+                f->expectedPositions[1].y(), f->expectedAngles[1].toDouble()},
                {0, 0, 30, 30, 0, -30 * kDeg, 60 * kDeg, 30 * std::cos(10 * kDeg),
                 -30 * std::sin(10 * kDeg), 80 * kDeg});
 }
