@@ -1,5 +1,7 @@
 #include "align/detail/gradient.h"
 
+#include "align/detail/simd.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -10,6 +12,19 @@ namespace xc_align {
 namespace {
 // Rows (or, for flat loops, pels / 2048) handled between two polls of the caller's time limit.
 constexpr long kPollRows = 32;
+
+// The noise histogram: slots of 2 magnitude units up to 2048, filled kRun pels at a time.
+constexpr std::size_t kSlots = 1024;
+constexpr std::size_t kRun = 2048;
+
+// The histogram slot of each pel's Sobel magnitude.
+XC_ALIGN_HOT void magnitudeSlots(const std::int16_t* gx, const std::int16_t* gy, std::size_t n,
+                                 std::uint16_t* slot) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const float m = std::sqrt(float(gx[i]) * gx[i] + float(gy[i]) * gy[i]);
+        slot[i] = std::uint16_t(std::min(int(m * 0.5f), int(kSlots) - 1));
+    }
+}
 } // namespace
 
 Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
@@ -46,17 +61,6 @@ Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
     return g;
 }
 
-int directionBin(int gx, int gy) {
-    // c = the number of sector edges k * 22.5 deg (k = 0..7) with sin(angle - edge) >= 0. In
-    // the upper half plane (gy >= 0) the angle has passed c edges, so the sector is c - 1; in
-    // the lower half the edges at or beyond angle - 180 count, so the sector is 15 - c.
-    static constexpr int kCos[8] = {1024, 946, 724, 392, 0, -392, -724, -946};
-    static constexpr int kSin[8] = {0, 392, 724, 946, 1024, 946, 724, 392};
-    int count = 0;
-    for (int k = 0; k < 8; ++k) count += (kCos[k] * gy - kSin[k] * gx) >= 0 ? 1 : 0;
-    return gy >= 0 ? count - 1 : 15 - count;
-}
-
 int directionBinOfAngle(double radians) {
     double turns = radians / (2.0 * std::numbers::pi);
     turns -= std::floor(turns);
@@ -66,20 +70,29 @@ int directionBinOfAngle(double radians) {
 
 float noiseThreshold(const Gradient& g, float minimum, float maximum,
                      const std::function<void()>& poll) {
-    // A histogram of magnitudes in steps of 2 up to 2048 finds the percentile in one pass.
-    constexpr int kSlots = 1024;
-    std::vector<long> histo(kSlots, 0);
+    // A histogram of magnitudes in steps of 2 up to 2048 finds the percentile in one pass. The
+    // slots are computed a run of pels at a time (a loop that vectorises) and counted into four
+    // histograms in turn: most pels of an image are background of nearly the same magnitude, and
+    // with one histogram every count waited for the one before it to the same slot.
     const std::size_t n = g.gx.px.size();
     if (n == 0) return minimum;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % (kPollRows * 2048) == 0) poll();
-        const float m = std::sqrt(float(g.gx.px[i]) * g.gx.px[i] + float(g.gy.px[i]) * g.gy.px[i]);
-        ++histo[std::min(int(m * 0.5f), kSlots - 1)];
+    std::vector<long> histo(4 * kSlots, 0);
+    std::uint16_t slots[kRun];
+    for (std::size_t at = 0; at < n; at += kRun) {
+        if (at % (kPollRows * 2048) == 0) poll();
+        const std::size_t len = std::min(kRun, n - at);
+        magnitudeSlots(g.gx.px.data() + at, g.gy.px.data() + at, len, slots);
+        std::size_t i = 0;
+        for (; i + 4 <= len; i += 4)
+            for (std::size_t k = 0; k < 4; ++k) ++histo[k * kSlots + slots[i + k]];
+        for (; i < len; ++i) ++histo[slots[i]];
     }
+    for (std::size_t k = 1; k < 4; ++k)
+        for (std::size_t j = 0; j < kSlots; ++j) histo[j] += histo[k * kSlots + j];
     const long target = long(n / 4);
     long seen = 0;
     int slot = 0;
-    for (; slot < kSlots; ++slot) {
+    for (; slot < int(kSlots); ++slot) {
         seen += histo[std::size_t(slot)];
         if (seen > target) break;
     }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace xc_align {
@@ -19,6 +20,28 @@ constexpr int kCell = 2;
 constexpr int kPadCells = 16;
 // The most pyramid levels built (level 4 is 1/16 of the image).
 constexpr int kMaxLevels = 5;
+
+// An allocator whose resize leaves new elements uninitialised: the response maps are written in
+// full as they are built, and zeroing them first cost as much as building them.
+template <class T>
+struct UninitAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitAllocator<U>;
+    };
+    UninitAllocator() = default;
+    template <class U>
+    UninitAllocator(const UninitAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... A>
+    void construct(U* p, A&&... a) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
+};
+using ByteBuffer = std::vector<std::uint8_t, UninitAllocator<std::uint8_t>>;
 
 // Spread direction responses of one level, split by pel phase for the coarse search.
 //
@@ -31,7 +54,7 @@ struct ResponseMaps {
     long cellsW = 0, cellsH = 0;
     long stride = 0; // cellsW + 2 kPadCells
     long rows = 0;   // cellsH + 2 kPadCells
-    std::vector<std::uint8_t> data;
+    ByteBuffer data;
 
     std::size_t mapSize() const { return std::size_t(rows * stride); }
     const std::uint8_t* map(int bin, int py, int px) const {
