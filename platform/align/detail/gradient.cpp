@@ -10,12 +10,11 @@
 namespace xc_align {
 
 namespace {
-// Rows (or, for flat loops, pels / 2048) handled between two polls of the caller's time limit.
+// Rows handled between two polls of the caller's time limit.
 constexpr long kPollRows = 32;
 
-// The noise histogram: slots of 2 magnitude units up to 2048, filled kRun pels at a time.
+// The noise histogram: slots of 2 magnitude units up to 2048.
 constexpr std::size_t kSlots = 1024;
-constexpr std::size_t kRun = 2048;
 
 // The histogram slot of each pel's Sobel magnitude.
 XC_ALIGN_HOT void magnitudeSlots(const std::int16_t* gx, const std::int16_t* gy, std::size_t n,
@@ -27,6 +26,27 @@ XC_ALIGN_HOT void magnitudeSlots(const std::int16_t* gx, const std::int16_t* gy,
 }
 } // namespace
 
+XC_ALIGN_HOT void sobelRow(const GreyView& src, long y, std::int16_t* gx, std::int16_t* gy) {
+    const long w = src.width, h = src.height;
+    const std::uint8_t* a = src.row(std::max(y - 1, 0L));
+    const std::uint8_t* b = src.row(y);
+    const std::uint8_t* c = src.row(std::min(y + 1, h - 1));
+    auto at = [&](const std::uint8_t* r, long x) { return int(r[std::clamp(x, 0L, w - 1)]); };
+    auto pel = [&](long x) {
+        gx[x] = std::int16_t((at(a, x + 1) + 2 * at(b, x + 1) + at(c, x + 1)) -
+                             (at(a, x - 1) + 2 * at(b, x - 1) + at(c, x - 1)));
+        gy[x] = std::int16_t((at(c, x - 1) + 2 * at(c, x) + at(c, x + 1)) -
+                             (at(a, x - 1) + 2 * at(a, x) + at(a, x + 1)));
+    };
+    pel(0);
+    for (long x = 1; x < w - 1; ++x) {
+        gx[x] = std::int16_t((a[x + 1] + 2 * b[x + 1] + c[x + 1]) -
+                             (a[x - 1] + 2 * b[x - 1] + c[x - 1]));
+        gy[x] = std::int16_t((c[x - 1] + 2 * c[x] + c[x + 1]) - (a[x - 1] + 2 * a[x] + a[x + 1]));
+    }
+    if (w > 1) pel(w - 1);
+}
+
 Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width, h = src.height;
     Gradient g{Plane<std::int16_t>::reserved(w, h), Plane<std::int16_t>::reserved(w, h)};
@@ -37,26 +57,7 @@ Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
             g.gx.growTo(std::min(h, y + kPollRows));
             g.gy.growTo(std::min(h, y + kPollRows));
         }
-        const std::uint8_t* a = src.row(std::max(y - 1, 0L));
-        const std::uint8_t* b = src.row(y);
-        const std::uint8_t* c = src.row(std::min(y + 1, h - 1));
-        std::int16_t* gx = g.gx.row(y);
-        std::int16_t* gy = g.gy.row(y);
-        auto at = [&](const std::uint8_t* r, long x) { return int(r[std::clamp(x, 0L, w - 1)]); };
-        auto pel = [&](long x) {
-            gx[x] = std::int16_t((at(a, x + 1) + 2 * at(b, x + 1) + at(c, x + 1)) -
-                                 (at(a, x - 1) + 2 * at(b, x - 1) + at(c, x - 1)));
-            gy[x] = std::int16_t((at(c, x - 1) + 2 * at(c, x) + at(c, x + 1)) -
-                                 (at(a, x - 1) + 2 * at(a, x) + at(a, x + 1)));
-        };
-        pel(0);
-        for (long x = 1; x < w - 1; ++x) {
-            gx[x] = std::int16_t((a[x + 1] + 2 * b[x + 1] + c[x + 1]) -
-                                 (a[x - 1] + 2 * b[x - 1] + c[x - 1]));
-            gy[x] =
-                std::int16_t((c[x - 1] + 2 * c[x] + c[x + 1]) - (a[x - 1] + 2 * a[x] + a[x + 1]));
-        }
-        if (w > 1) pel(w - 1);
+        sobelRow(src, y, g.gx.row(y), g.gy.row(y));
     }
     return g;
 }
@@ -68,24 +69,27 @@ int directionBinOfAngle(double radians) {
     return std::clamp(b, 0, kBins - 1);
 }
 
-float noiseThreshold(const Gradient& g, float minimum, float maximum,
+float noiseThreshold(const GreyView& src, float minimum, float maximum,
                      const std::function<void()>& poll) {
     // A histogram of magnitudes in steps of 2 up to 2048 finds the percentile in one pass. The
-    // slots are computed a run of pels at a time (a loop that vectorises) and counted into four
+    // slots of a row are computed together (a loop that vectorises) and counted into four
     // histograms in turn: most pels of an image are background of nearly the same magnitude, and
     // with one histogram every count waited for the one before it to the same slot.
-    const std::size_t n = g.gx.px.size();
+    const long w = src.width, h = src.height;
+    const std::size_t n = std::size_t(w * h);
     if (n == 0) return minimum;
     std::vector<long> histo(4 * kSlots, 0);
-    std::uint16_t slots[kRun];
-    for (std::size_t at = 0; at < n; at += kRun) {
-        if (at % (kPollRows * 2048) == 0) poll();
-        const std::size_t len = std::min(kRun, n - at);
-        magnitudeSlots(g.gx.px.data() + at, g.gy.px.data() + at, len, slots);
-        std::size_t i = 0;
-        for (; i + 4 <= len; i += 4)
-            for (std::size_t k = 0; k < 4; ++k) ++histo[k * kSlots + slots[i + k]];
-        for (; i < len; ++i) ++histo[slots[i]];
+    std::vector<std::int16_t> gx(static_cast<std::size_t>(w)), gy(static_cast<std::size_t>(w));
+    std::vector<std::uint16_t> slots(static_cast<std::size_t>(w));
+    for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) poll();
+        sobelRow(src, y, gx.data(), gy.data());
+        magnitudeSlots(gx.data(), gy.data(), std::size_t(w), slots.data());
+        long x = 0;
+        for (; x + 4 <= w; x += 4)
+            for (long k = 0; k < 4; ++k)
+                ++histo[std::size_t(k) * kSlots + slots[std::size_t(x + k)]];
+        for (; x < w; ++x) ++histo[slots[std::size_t(x)]];
     }
     for (std::size_t k = 1; k < 4; ++k)
         for (std::size_t j = 0; j < kSlots; ++j) histo[j] += histo[k * kSlots + j];

@@ -21,6 +21,8 @@ struct Gradient {
 // poll() is called after every band of rows.
 Gradient sobel(
     const GreyView& src, const std::function<void()>& poll = [] {});
+// Row y of the same gradients (src.width values each), for passes that need no whole planes.
+void sobelRow(const GreyView& src, long y, std::int16_t* gx, std::int16_t* gy);
 
 // The sector of a gradient (0 .. kBins - 1); meaningless for a zero gradient. Inline and free of
 // branches so that the run image's row loops vectorise with it.
@@ -39,8 +41,9 @@ int directionBinOfAngle(double radians);
 
 // A magnitude below which gradients are treated as noise: four times the 25th percentile of
 // the Sobel magnitudes (about three noise standard deviations on an image that is mostly
-// background), kept between minimum and maximum.
+// background), kept between minimum and maximum. The gradients of src are computed a row at a
+// time; poll() is called after every band of rows.
 float noiseThreshold(
-    const Gradient& g, float minimum, float maximum, const std::function<void()>& poll = [] {});
+    const GreyView& src, float minimum, float maximum, const std::function<void()>& poll = [] {});
 
 } // namespace xc_align

@@ -16,9 +16,9 @@ namespace {
 constexpr float kMinEdge = 16.0f;
 constexpr float kMaxEdge = 200.0f;
 
-// Response map memory of the edge data dropped from the cache, kept for the next image: fresh
-// pages cost a page fault each, which on some virtual machines is dearer than the work done on
-// them.
+// The storage (response maps and directions) of edge data dropped from the cache, kept for the
+// next image: fresh pages cost a page fault each, which on some virtual machines is dearer than
+// the work done on them.
 class BufferPool {
 public:
     ByteBuffer take(std::size_t size) {
@@ -201,7 +201,7 @@ void writeResponses(const std::uint16_t* a, const std::uint16_t* b, const std::u
 } // namespace
 
 EdgeLevel::~EdgeLevel() {
-    pool().give(std::move(resp.data));
+    pool().give(std::move(storage));
 }
 
 std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const GreyPlane* mask,
@@ -209,37 +209,42 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
     auto e = std::make_shared<EdgeLevel>();
     const long w = grey.width, h = grey.height;
     poll();
-    Gradient g = sobel(grey.view(), poll);
-    e->threshold = noiseThreshold(g, kMinEdge, kMaxEdge, poll);
+    e->threshold = noiseThreshold(grey.view(), kMinEdge, kMaxEdge, poll);
     const float t2 = e->threshold * e->threshold;
 
-    // The maps are left unzeroed: every cell a level row writes is written below, the rest
-    // (pads, and cells past an odd width or height) are zeroed here and row by row.
+    // The response maps and then the directions, in a buffer left unzeroed: every map cell a
+    // level row writes and every direction is written below; the other cells (pads, and cells
+    // past an odd width or height) are zeroed here and row by row.
     ResponseMaps& r = e->resp;
     r.cellsW = (w + kCell - 1) / kCell;
     r.cellsH = (h + kCell - 1) / kCell;
     r.stride = r.cellsW + 2 * kPadCells;
     r.rows = r.cellsH + 2 * kPadCells;
-    const std::size_t size = std::size_t(kBins * kCell * kCell) * r.mapSize();
-    r.data = pool().take(size);
-    r.data.resize(size);
+    const std::size_t size = r.size() + std::size_t(2 * w * h);
+    e->storage = pool().take(size);
+    e->storage.resize(size);
+    r.data = e->storage.data();
+    e->dir.width = 2 * w;
+    e->dir.height = h;
+    // Signed views of the buffer's bytes.
+    e->dir.px = reinterpret_cast<std::int8_t*>(e->storage.data() + r.size());
     clearPadRows(r, h, poll);
 
-    // One pass over the rows: a row's direction bits are spread across at once, and the row
-    // above it, whose neighbours are then known, is spread down and written as responses. Only
-    // the last three rows of spread bits are kept (ring[y % 3]).
-    e->dir = Plane<std::int8_t>::reserved(2 * w, h);
-    std::vector<std::uint16_t> bits(static_cast<std::size_t>(w)),
-        ring(static_cast<std::size_t>(3 * w)), words;
+    // One pass over the rows: a row's gradients (computed again: keeping them from the noise
+    // threshold's pass would mean planes of fresh memory) give its direction bits, which are
+    // spread across at once, and the row above it, whose neighbours are then known, is spread
+    // down and written as responses. Only the last three rows of spread bits are kept
+    // (ring[y % 3]).
+    const std::size_t n = static_cast<std::size_t>(w);
+    std::vector<std::int16_t> gx(n), gy(n);
+    std::vector<std::uint16_t> bits(n), ring(3 * n), words;
     std::vector<std::uint8_t> bytes;
     auto ringRow = [&](long y) { return ring.data() + (y % 3) * w; };
     for (long y = 0; y <= h && h > 0; ++y) {
-        if (y % kEdgePollRows == 0) {
-            poll();
-            e->dir.growTo(std::min(h, y + kEdgePollRows));
-        }
+        if (y % kEdgePollRows == 0) poll();
         if (y < h) {
-            directionRow(g.gx.row(y), g.gy.row(y), w, t2, bits.data(), e->dir.row(y));
+            sobelRow(grey.view(), y, gx.data(), gy.data());
+            directionRow(gx.data(), gy.data(), w, t2, bits.data(), e->dir.row(y));
             if (mask) clearMasked(mask->row(y), w, bits.data(), e->dir.row(y));
             orAcross(bits.data(), w, ringRow(y));
         }
@@ -249,9 +254,6 @@ std::shared_ptr<const EdgeLevel> buildEdgeLevel(const GreyPlane& grey, const Gre
                            ringRow(std::min(c + 1, h - 1)), w, c, r, words, bytes);
         }
     }
-    // The gradients' 16 MB (for a 2048-pel image) go back at a poll of their own.
-    g = Gradient();
-    poll();
     return e;
 }
 
