@@ -18,7 +18,9 @@ constexpr float kMaxEdge = 200.0f;
 
 // The storage (response maps and directions) of edge data dropped from the cache, kept for the
 // next image: fresh pages cost a page fault each, which on some virtual machines is dearer than
-// the work done on them.
+// the work done on them. At most kMaxFree buffers of kMaxFreeBytes in all are kept (the oldest go
+// first, the newest always stays): a count alone let six 80 MB buffers of 2048 x 2048 images
+// pile up once their edge levels were built within a caller's time limit.
 class BufferPool {
 public:
     ByteBuffer take(std::size_t size) {
@@ -36,12 +38,18 @@ public:
     void give(ByteBuffer&& v) {
         if (v.capacity() == 0) return;
         std::lock_guard<std::mutex> lock(mutex_);
-        if (free_.size() >= kMaxFree) free_.erase(free_.begin());
         free_.push_back(std::move(v));
+        std::size_t bytes = 0;
+        for (const ByteBuffer& b : free_) bytes += b.capacity();
+        while (free_.size() > 1 && (free_.size() > kMaxFree || bytes > kMaxFreeBytes)) {
+            bytes -= free_.front().capacity();
+            free_.erase(free_.begin());
+        }
     }
 
 private:
     static constexpr std::size_t kMaxFree = 6;
+    static constexpr std::size_t kMaxFreeBytes = std::size_t(128) << 20;
     std::mutex mutex_;
     std::vector<ByteBuffer> free_;
 };
