@@ -7,8 +7,10 @@
 // There is no peer in this program: brute-force correlation takes seconds per key
 // (align_search_bench times it), far too long for thousands of searches.
 //
-// Usage: align_dataset_bench [data set folder] [--misses]; the folder defaults to the shared
-// development set beside the source tree. Without it the program says so and exits cleanly.
+// Usage: align_dataset_bench [data set folder] [--misses] [--case id] [--dump file]; the folder
+// defaults to the shared development set beside the source tree. --dump writes every result
+// (case, key, score, pose, coverage, clutter, contrast) in full precision, one a line, so that two
+// builds can be compared for identical results. Without it the program says so and exits cleanly.
 #include "align/align_defs.h"
 #include "align/align_pattern.h"
 #include "bench_time.h"
@@ -63,13 +65,15 @@ int main(int argc, char** argv) {
     std::string dir =
         (exe.parent_path() / "../../../../shared/data/dev").lexically_normal().string();
     bool misses = false;
-    std::string only;
+    std::string only, dumpPath;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--misses")
             misses = true;
         else if (a == "--case" && i + 1 < argc)
             only = argv[++i];
+        else if (a == "--dump" && i + 1 < argc)
+            dumpPath = argv[++i];
         else
             dir = a;
     }
@@ -78,6 +82,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     const oc_test::Dataset data = oc_test::readDataset(dir);
+    std::FILE* dump = dumpPath.empty() ? nullptr : std::fopen(dumpPath.c_str(), "w");
 
     std::map<std::string, std::map<long, Trained>> patterns;
     long refused = 0, refusedPresent = 0;
@@ -129,6 +134,15 @@ int main(int argc, char** argv) {
             times.push_back(threadCpuMs() - t0);
             if (misses && times.back() > 6.0)
                 std::printf("slow %s %s %.1f ms\n", k.id.c_str(), tr.name.c_str(), times.back());
+            for (const xcAlignResult& r : rs) {
+                if (!dump) break;
+                const auto& m = r.pose().matrix();
+                std::fprintf(
+                    dump, "%s %ld %.17g %d %.17g %.17g %.17g %.17g %.17g %.17g %.17g %.17g %.17g\n",
+                    k.id.c_str(), key, r.score(), int(r.accepted()), m.a(), m.b(), m.c(), m.d(),
+                    r.pose().trans().x(), r.pose().trans().y(), r.coverage(), r.clutter(),
+                    r.contrast());
+            }
             for (const oc_test::DatasetTruth& t : k.truth) {
                 if (t.key != key || !t.present) continue;
                 bool hit = false;
@@ -158,6 +172,7 @@ int main(int argc, char** argv) {
         }
     }
 
+    if (dump) std::fclose(dump);
     std::printf("align on the data set %s (%zu cases)\n", dir.c_str(), data.cases.size());
     for (const auto& [tag, t] : tags)
         std::printf("  %-11s found %5ld of %5ld = %6.2f %%\n", tag.c_str(), t.found, t.present,

@@ -1,5 +1,7 @@
 #include "align/detail/gradient.h"
 
+#include "align/detail/simd.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -8,9 +10,42 @@
 namespace xc_align {
 
 namespace {
-// Rows (or, for flat loops, pels / 2048) handled between two polls of the caller's time limit.
+// Rows handled between two polls of the caller's time limit.
 constexpr long kPollRows = 32;
+
+// The noise histogram: slots of 2 magnitude units up to 2048.
+constexpr std::size_t kSlots = 1024;
+
+// The histogram slot of each pel's Sobel magnitude.
+XC_ALIGN_HOT void magnitudeSlots(const std::int16_t* gx, const std::int16_t* gy, std::size_t n,
+                                 std::uint16_t* slot) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const float m = std::sqrt(float(gx[i]) * gx[i] + float(gy[i]) * gy[i]);
+        slot[i] = std::uint16_t(std::min(int(m * 0.5f), int(kSlots) - 1));
+    }
+}
 } // namespace
+
+XC_ALIGN_HOT void sobelRow(const GreyView& src, long y, std::int16_t* gx, std::int16_t* gy) {
+    const long w = src.width, h = src.height;
+    const std::uint8_t* a = src.row(std::max(y - 1, 0L));
+    const std::uint8_t* b = src.row(y);
+    const std::uint8_t* c = src.row(std::min(y + 1, h - 1));
+    auto at = [&](const std::uint8_t* r, long x) { return int(r[std::clamp(x, 0L, w - 1)]); };
+    auto pel = [&](long x) {
+        gx[x] = std::int16_t((at(a, x + 1) + 2 * at(b, x + 1) + at(c, x + 1)) -
+                             (at(a, x - 1) + 2 * at(b, x - 1) + at(c, x - 1)));
+        gy[x] = std::int16_t((at(c, x - 1) + 2 * at(c, x) + at(c, x + 1)) -
+                             (at(a, x - 1) + 2 * at(a, x) + at(a, x + 1)));
+    };
+    pel(0);
+    for (long x = 1; x < w - 1; ++x) {
+        gx[x] = std::int16_t((a[x + 1] + 2 * b[x + 1] + c[x + 1]) -
+                             (a[x - 1] + 2 * b[x - 1] + c[x - 1]));
+        gy[x] = std::int16_t((c[x - 1] + 2 * c[x] + c[x + 1]) - (a[x - 1] + 2 * a[x] + a[x + 1]));
+    }
+    if (w > 1) pel(w - 1);
+}
 
 Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
     const long w = src.width, h = src.height;
@@ -22,39 +57,9 @@ Gradient sobel(const GreyView& src, const std::function<void()>& poll) {
             g.gx.growTo(std::min(h, y + kPollRows));
             g.gy.growTo(std::min(h, y + kPollRows));
         }
-        const std::uint8_t* a = src.row(std::max(y - 1, 0L));
-        const std::uint8_t* b = src.row(y);
-        const std::uint8_t* c = src.row(std::min(y + 1, h - 1));
-        std::int16_t* gx = g.gx.row(y);
-        std::int16_t* gy = g.gy.row(y);
-        auto at = [&](const std::uint8_t* r, long x) { return int(r[std::clamp(x, 0L, w - 1)]); };
-        auto pel = [&](long x) {
-            gx[x] = std::int16_t((at(a, x + 1) + 2 * at(b, x + 1) + at(c, x + 1)) -
-                                 (at(a, x - 1) + 2 * at(b, x - 1) + at(c, x - 1)));
-            gy[x] = std::int16_t((at(c, x - 1) + 2 * at(c, x) + at(c, x + 1)) -
-                                 (at(a, x - 1) + 2 * at(a, x) + at(a, x + 1)));
-        };
-        pel(0);
-        for (long x = 1; x < w - 1; ++x) {
-            gx[x] = std::int16_t((a[x + 1] + 2 * b[x + 1] + c[x + 1]) -
-                                 (a[x - 1] + 2 * b[x - 1] + c[x - 1]));
-            gy[x] =
-                std::int16_t((c[x - 1] + 2 * c[x] + c[x + 1]) - (a[x - 1] + 2 * a[x] + a[x + 1]));
-        }
-        if (w > 1) pel(w - 1);
+        sobelRow(src, y, g.gx.row(y), g.gy.row(y));
     }
     return g;
-}
-
-int directionBin(int gx, int gy) {
-    // c = the number of sector edges k * 22.5 deg (k = 0..7) with sin(angle - edge) >= 0. In
-    // the upper half plane (gy >= 0) the angle has passed c edges, so the sector is c - 1; in
-    // the lower half the edges at or beyond angle - 180 count, so the sector is 15 - c.
-    static constexpr int kCos[8] = {1024, 946, 724, 392, 0, -392, -724, -946};
-    static constexpr int kSin[8] = {0, 392, 724, 946, 1024, 946, 724, 392};
-    int count = 0;
-    for (int k = 0; k < 8; ++k) count += (kCos[k] * gy - kSin[k] * gx) >= 0 ? 1 : 0;
-    return gy >= 0 ? count - 1 : 15 - count;
 }
 
 int directionBinOfAngle(double radians) {
@@ -64,22 +69,34 @@ int directionBinOfAngle(double radians) {
     return std::clamp(b, 0, kBins - 1);
 }
 
-float noiseThreshold(const Gradient& g, float minimum, float maximum,
+float noiseThreshold(const GreyView& src, float minimum, float maximum,
                      const std::function<void()>& poll) {
-    // A histogram of magnitudes in steps of 2 up to 2048 finds the percentile in one pass.
-    constexpr int kSlots = 1024;
-    std::vector<long> histo(kSlots, 0);
-    const std::size_t n = g.gx.px.size();
+    // A histogram of magnitudes in steps of 2 up to 2048 finds the percentile in one pass. The
+    // slots of a row are computed together (a loop that vectorises) and counted into four
+    // histograms in turn: most pels of an image are background of nearly the same magnitude, and
+    // with one histogram every count waited for the one before it to the same slot.
+    const long w = src.width, h = src.height;
+    const std::size_t n = std::size_t(w * h);
     if (n == 0) return minimum;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % (kPollRows * 2048) == 0) poll();
-        const float m = std::sqrt(float(g.gx.px[i]) * g.gx.px[i] + float(g.gy.px[i]) * g.gy.px[i]);
-        ++histo[std::min(int(m * 0.5f), kSlots - 1)];
+    std::vector<long> histo(4 * kSlots, 0);
+    std::vector<std::int16_t> gx(static_cast<std::size_t>(w)), gy(static_cast<std::size_t>(w));
+    std::vector<std::uint16_t> slots(static_cast<std::size_t>(w));
+    for (long y = 0; y < h; ++y) {
+        if (y % kPollRows == 0) poll();
+        sobelRow(src, y, gx.data(), gy.data());
+        magnitudeSlots(gx.data(), gy.data(), std::size_t(w), slots.data());
+        long x = 0;
+        for (; x + 4 <= w; x += 4)
+            for (long k = 0; k < 4; ++k)
+                ++histo[std::size_t(k) * kSlots + slots[std::size_t(x + k)]];
+        for (; x < w; ++x) ++histo[slots[std::size_t(x)]];
     }
+    for (std::size_t k = 1; k < 4; ++k)
+        for (std::size_t j = 0; j < kSlots; ++j) histo[j] += histo[k * kSlots + j];
     const long target = long(n / 4);
     long seen = 0;
     int slot = 0;
-    for (; slot < kSlots; ++slot) {
+    for (; slot < int(kSlots); ++slot) {
         seen += histo[std::size_t(slot)];
         if (seen > target) break;
     }

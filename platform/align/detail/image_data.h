@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace xc_align {
@@ -20,6 +21,28 @@ constexpr int kPadCells = 16;
 // The most pyramid levels built (level 4 is 1/16 of the image).
 constexpr int kMaxLevels = 5;
 
+// An allocator whose resize leaves new elements uninitialised: an edge level's storage is written
+// in full as it is built, and zeroing it first cost as much as building it.
+template <class T>
+struct UninitAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitAllocator<U>;
+    };
+    UninitAllocator() = default;
+    template <class U>
+    UninitAllocator(const UninitAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... A>
+    void construct(U* p, A&&... a) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
+};
+using ByteBuffer = std::vector<std::uint8_t, UninitAllocator<std::uint8_t>>;
+
 // Spread direction responses of one level, split by pel phase for the coarse search.
 //
 // A pel's direction bits (one bit for its gradient's sector when the gradient is strong) are
@@ -29,31 +52,42 @@ constexpr int kMaxLevels = 5;
 // kCell cy + py); cell (0, 0) sits kPadCells rows and columns into the map.
 struct ResponseMaps {
     long cellsW = 0, cellsH = 0;
-    long stride = 0; // cellsW + 2 kPadCells
-    long rows = 0;   // cellsH + 2 kPadCells
-    std::vector<std::uint8_t> data;
+    long stride = 0;              // cellsW + 2 kPadCells
+    long rows = 0;                // cellsH + 2 kPadCells
+    std::uint8_t* data = nullptr; // kBins kCell kCell maps of mapSize() bytes
 
     std::size_t mapSize() const { return std::size_t(rows * stride); }
+    std::size_t size() const { return std::size_t(kBins * kCell * kCell) * mapSize(); }
     const std::uint8_t* map(int bin, int py, int px) const {
-        return data.data() + std::size_t((bin * kCell + py) * kCell + px) * mapSize();
+        return data + std::size_t((bin * kCell + py) * kCell + px) * mapSize();
     }
     std::uint8_t* map(int bin, int py, int px) {
-        return data.data() + std::size_t((bin * kCell + py) * kCell + px) * mapSize();
+        return data + std::size_t((bin * kCell + py) * kCell + px) * mapSize();
     }
 };
 
-// Per level: the noise threshold, the unit gradient direction of every strong pel (x, y times
-// 127; 0, 0 for weak or masked pels) and the response maps.
+// The unit gradient direction of every strong pel (x, y times 127; 0, 0 for weak or masked
+// pels): 2 values per pel, so width is twice the level's.
+struct DirectionPlane {
+    long width = 0, height = 0;
+    std::int8_t* px = nullptr;
+
+    std::int8_t* row(long y) { return px + y * width; }
+};
+
+// Per level: the noise threshold, the directions and the response maps, the last two in one
+// buffer.
 struct EdgeLevel {
     EdgeLevel() = default;
     EdgeLevel(const EdgeLevel&) = delete;
     EdgeLevel& operator=(const EdgeLevel&) = delete;
-    // Hands the response maps' memory to the next image's edge data.
+    // Hands the storage to the next image's edge data.
     ~EdgeLevel();
 
     float threshold = 0;
-    Plane<std::int8_t> dir; // 2 values per pel: width is twice the level's
+    DirectionPlane dir;
     ResponseMaps resp;
+    ByteBuffer storage;
 };
 
 // What the fine fit samples on one level: the grey pels and, with a mask, its cared-for pels

@@ -166,7 +166,7 @@ XC_ALIGN_HOT double scoreAt(const Posed& p, const EdgeLevel& e, double ax, doubl
     const float* dy = p.dy.data();
     const float* nx = p.nx.data();
     const float* ny = p.ny.data();
-    const std::int8_t* dir = e.dir.px.data();
+    const std::int8_t* dir = e.dir.px;
     const long stride = e.dir.width;
     const float fx = float(ax), fy = float(ay), fw = float(W), fh = float(H);
     float sum = 0;
