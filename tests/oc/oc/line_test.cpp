@@ -216,7 +216,10 @@ TEST(OCKeySet, OldArchivesKeepIndicesOutOfRange) {
                 EXPECT_EQ(k.currentKey(), 20);
                 continue;
             }
-            expectThrow<xcOCDefs::BadIndex>([&] { k.currentKeys(); }, kBadIndexMsg, kBadIndex);
+            // currentKey and currentKeys check the index each on its own.
+            expectThrows<xcOCDefs::BadIndex>(
+                {{[&] { k.currentKey(); }, kBadIndexMsg}, {[&] { k.currentKeys(); }, kBadIndexMsg}},
+                kBadIndex);
             const LineHandle line(
                 new xcOCLine({K({10}, 0), k}, abc, xc2Rigid(), 1.0, 0.0, xcRadian(0.0), 0.0, ""));
             expectThrow<xcOCDefs::BadIndex>([&] { line->character(1); }, kBadIndexMsg, kBadIndex);
