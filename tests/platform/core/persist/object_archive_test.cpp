@@ -38,8 +38,6 @@ public:
     explicit Node(const std::string& name = "", long value = 0) : name(name), value(value) {
         ++sLiveNodes;
     }
-    Node(const Node&) = delete;
-    Node& operator=(const Node&) = delete;
     ~Node() override {
         delete note;
         --sLiveNodes;
@@ -266,8 +264,6 @@ TEST(ArchiveFraming, ValueObjectsAtReusedAddressesAreWrittenEachTime) {
 
 TEST(Instantiator, NamesAndRegistrations) {
     using I = xc_Instantiator;
-    EXPECT_EQ(I::className(typeid(xcArchive::UnknownVersion)), "xcArchive::UnknownVersion");
-    EXPECT_EQ(I::registeredName(typeid(Unregistered)), "");
     // A second registration of a type is harmless and is taken back on its own.
     const I::MakeFn first = I::find("xcTest::Node");
     ASSERT_NE(first, nullptr);

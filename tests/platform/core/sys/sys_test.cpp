@@ -72,7 +72,6 @@ TEST(Attention, LimitsOfNestedTagsTheOutermostPassedOneWins) {
     EXPECT_EQ(outcome(&code), 'I');
     EXPECT_EQ(xcTimeout::InternalExpired(0x80000064).message(),
               "Time limit expired (code 0x80000064)");
-    EXPECT_EQ(xcTimeout::Expired().errorNumber(), 0x10000201);
 }
 
 TEST(Attention, LimitsStayOnTheirOwnThread) {
@@ -212,9 +211,8 @@ TEST(PriorityQueue, TiesEmptyQueueAndNaNCost) {
     EXPECT_EQ(drain(q), "gfdebca");
 
     EXPECT_THROW(q.take(), xcPriorityQueueDefs::Empty);
-    const auto e = caught<xcPriorityQueueDefs::Empty>([&] { q.pop(); });
-    EXPECT_EQ(e.errorNumber(), 0x10000221);
-    EXPECT_EQ(e.message(), "The priority queue is empty");
+    EXPECT_EQ(caught<xcPriorityQueueDefs::Empty>([&] { q.pop(); }).message(),
+              "The priority queue is empty");
     q.push('x', INFINITY); // infinite costs are ordered and accepted
     EXPECT_THROW(q.push('n', std::nan("")), xcPriorityQueueDefs::BadCost);
     q.push('y', 2.0);
