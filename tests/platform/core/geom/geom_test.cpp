@@ -211,18 +211,16 @@ TEST(Line, NormalFormAndDecompositionOfEveryPoint) {
     EXPECT_NEAR(l.offset(xcVector<2>(5, 4)), 3.0, 1e-15);
     EXPECT_NEAR(l.distance(xcVector<2>(5, 4)), -4.0, 1e-15);
     EXPECT_TRUE(xfRealEq(l.project(xcVector<2>(5, 4)), xcVector<2>(1, 4), 1e-15));
-    std::mt19937 rng(47);
-    for (int i = 0; i < 500; ++i) {
-        const xcLine r(randomPoint(rng), randomAngle(rng) * 3.0);
-        const xcVector<2> p = randomPoint(rng);
-        // p = point + offset * u + distance * n.
-        ASSERT_TRUE(xfRealEq(r.point() + r.direction() * r.offset(p) + r.normal() * r.distance(p),
-                             p, 1e-10));
-        // The normal form gives the same line back.
-        const xcLine n(r.angleDeg(), r.normalDistance());
-        ASSERT_NEAR(n.distance(r.point()), 0.0, 1e-10);
-        ASSERT_TRUE(xfRealEq(n.direction(), r.direction(), 1e-12));
-    }
+    // At 135 degrees u = (-h, h), n = (-h, -h), h = sqrt(1/2); (5, 4) - (1, 1) = (4, 3).
+    const double h = std::sqrt(0.5);
+    const xcLine d(xcVector<2>(1, 1), xcDegree(135));
+    EXPECT_NEAR(d.offset(xcVector<2>(5, 4)), -h, 1e-14);
+    EXPECT_NEAR(d.distance(xcVector<2>(5, 4)), -7 * h, 1e-14);
+    EXPECT_NEAR(d.normalDistance(), -2 * h, 1e-14);
+    // The normal form gives the same line back.
+    const xcLine n(d.angleDeg(), d.normalDistance());
+    EXPECT_TRUE(xfRealEq(n.point(), xcVector<2>(1, 1), 1e-14));
+    EXPECT_TRUE(xfRealEq(n.direction(), d.direction(), 1e-14));
 }
 
 TEST(Shapes, MappedPointsAndCheckedSizes) {
