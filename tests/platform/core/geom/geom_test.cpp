@@ -63,15 +63,7 @@ TEST(Angle, ConversionsAndHalfOpenNorms) {
     EXPECT_DOUBLE_EQ(xcRadian(kPi).signedNorm().toDouble(), -kPi);
     EXPECT_EQ(xcDegree(540).signedNorm().toDouble(), -180.0);
     EXPECT_EQ(xcDegree(-181).signedNorm().toDouble(), 179.0);
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> any(-50.0, 50.0);
-    for (int i = 0; i < 1000; ++i) {
-        const xcRadian a(any(rng));
-        const double n = a.norm().toDouble(), s = a.signedNorm().toDouble();
-        ASSERT_TRUE(n >= 0.0 && n < 2 * kPi && s >= -kPi && s < kPi) << a.toDouble();
-        for (double v : {n, s})
-            ASSERT_NEAR(std::sin(v) + 2 * std::cos(v), sin(a) + 2 * cos(a), 1e-12);
-    }
+    EXPECT_NEAR(xcRadian(-20.0).norm().toDouble(), 8 * kPi - 20.0, 1e-14);
 }
 
 TEST(Vector, ProductsPerpUnitAndInclusiveRealEq) {
@@ -168,60 +160,46 @@ TEST(Matrix, FromAnglesActsOnColumnsAndDecomposesBackIncludingMirrors) {
     }
 }
 
-TEST(Matrix, InverseAndSingularMatrices) {
-    std::mt19937 rng(3);
-    std::uniform_real_distribution<double> e(-5.0, 5.0);
-    for (int i = 0; i < 1000; ++i) {
-        const xcMatrix<2> m(e(rng), e(rng), e(rng), e(rng));
-        if (std::fabs(m.det()) < 0.1) continue;
-        ASSERT_TRUE(xfRealEq(m * m.inverse(), xcMatrix<2>(), 1e-12));
-    }
+TEST(Matrix, SingularMatricesRefuseToInvert) {
     const auto err = caught<xcGeomDefs::Singular>([&] { (void)xcMatrix<2>(1, 2, 2, 4).inverse(); });
     EXPECT_EQ(err.message(), "Matrix is singular");
-    EXPECT_TRUE(xcMatrix<2>(kNaN, 0, 0, 1).isSingular());
     EXPECT_THROW((void)xcMatrix<2>(kNaN, 0, 0, 1).inverse(), xcGeomDefs::Singular);
     EXPECT_THROW((void)xcMatrix<2>(1e300, 0, 0, 1e300).inverse(), xcGeomDefs::Singular);
 }
 
-TEST(Xform, ProductAppliesTheRightFactorFirstAndInverts) {
+// Products apply the right factor first; the five-argument constructor and rigid transforms place
+// a turned, scaled object.
+TEST(Xform, ProductsInversesFiveArgumentConstructorAndRigid) {
     // Rotation by +90 degrees, then a shift by (10, 20): (1, 0) -> (0, 1) -> (10, 21).
     const xcXform<2> x(xcMatrix<2>(0, -1, 1, 0), xcVector<2>(10, 20));
     EXPECT_EQ(x.mapPoint(xcVector<2>(1, 0)), xcVector<2>(10, 21));
     EXPECT_EQ(x.mapVector(xcVector<2>(1, 0)), xcVector<2>(0, 1));
     EXPECT_FALSE(xcXform<2>::translation(xcVector<2>(0, 1e-300)).isIdentity());
+    EXPECT_THROW((void)xcXform<2>(xcMatrix<2>(1, 1, 1, 1), xcVector<2>(3, 4)).inverse(),
+                 xcGeomDefs::Singular);
+    // Aspect scales the y side, shear turns it further.
+    const xcXform<2> sheared(xcVector<2>(), 2.0, 1.5, xcDegree(90), xcRadian(0));
+    EXPECT_TRUE(xfRealEq(sheared.matrix(), xcMatrix<2>(2, -3, 0, 0), 1e-14));
+    EXPECT_TRUE(xfRealEq(xc2Rigid(xcDegree(90), xcVector<2>(10, 20)).mapPoint(xcVector<2>(1, 0)),
+                         xcVector<2>(10, 21), 1e-14));
     std::mt19937 rng(17);
+    std::uniform_real_distribution<double> sc(0.1, 10.0);
     for (int i = 0; i < 200; ++i) {
         const xcXform<2> f = randomXform(rng), g = randomXform(rng);
         const xcVector<2> p = randomPoint(rng, 50.0);
         ASSERT_TRUE(xfRealEq((f * g).mapPoint(p), f.mapPoint(g.mapPoint(p)), 1e-9));
-        if (std::fabs(f.det()) < 0.05) continue;
-        ASSERT_TRUE(xfRealEq(f * f.inverse(), xcXform<2>(), 1e-9));
-    }
-    EXPECT_THROW((void)xcXform<2>(xcMatrix<2>(1, 1, 1, 1), xcVector<2>(3, 4)).inverse(),
-                 xcGeomDefs::Singular);
-}
-
-TEST(Xform, FiveArgumentConstructorAndRigidPlaceATurnedScaledObject) {
-    std::mt19937 rng(29);
-    std::uniform_real_distribution<double> sc(0.1, 10.0);
-    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(std::fabs(f.det()) < 0.05 || xfRealEq(f * f.inverse(), xcXform<2>(), 1e-9));
         const xcVector<2> t = randomPoint(rng);
         const double s = sc(rng);
         const xcRadian a = randomAngle(rng);
         const xcXform<2> expected =
             xcXform<2>::translation(t) * xcXform<2>(xcMatrix<2>::rotation(a) * s, xcVector<2>());
         ASSERT_TRUE(xfRealEq(xcXform<2>(t, s, 1.0, xcRadian(0), a), expected, 1e-12 * (1 + s)));
-        ASSERT_TRUE(
-            xfRealEq(xc2Rigid(a, t).linear(), xcXform<2>(t, 1.0, 1.0, xcRadian(0), a), 1e-12));
         const xc2Rigid r(a, t), q(randomAngle(rng), randomPoint(rng));
+        ASSERT_TRUE(xfRealEq(r.linear(), xcXform<2>(t, 1.0, 1.0, xcRadian(0), a), 1e-12));
         ASSERT_TRUE(xfRealEq((r * q).linear(), r.linear() * q.linear(), 1e-10));
         ASSERT_TRUE(xfRealEq(r.inverse().linear(), r.linear().inverse(), 1e-10));
     }
-    // Aspect scales the y side, shear turns it further.
-    const xcXform<2> sheared(xcVector<2>(), 2.0, 1.5, xcDegree(90), xcRadian(0));
-    EXPECT_TRUE(xfRealEq(sheared.matrix(), xcMatrix<2>(2, -3, 0, 0), 1e-14));
-    EXPECT_TRUE(xfRealEq(xc2Rigid(xcDegree(90), xcVector<2>(10, 20)).mapPoint(xcVector<2>(1, 0)),
-                         xcVector<2>(10, 21), 1e-14));
 }
 
 TEST(Line, NormalFormAndDecompositionOfEveryPoint) {
@@ -233,18 +211,16 @@ TEST(Line, NormalFormAndDecompositionOfEveryPoint) {
     EXPECT_NEAR(l.offset(xcVector<2>(5, 4)), 3.0, 1e-15);
     EXPECT_NEAR(l.distance(xcVector<2>(5, 4)), -4.0, 1e-15);
     EXPECT_TRUE(xfRealEq(l.project(xcVector<2>(5, 4)), xcVector<2>(1, 4), 1e-15));
-    std::mt19937 rng(47);
-    for (int i = 0; i < 500; ++i) {
-        const xcLine r(randomPoint(rng), randomAngle(rng) * 3.0);
-        const xcVector<2> p = randomPoint(rng);
-        // p = point + offset * u + distance * n.
-        ASSERT_TRUE(xfRealEq(r.point() + r.direction() * r.offset(p) + r.normal() * r.distance(p),
-                             p, 1e-10));
-        // The normal form gives the same line back.
-        const xcLine n(r.angleDeg(), r.normalDistance());
-        ASSERT_NEAR(n.distance(r.point()), 0.0, 1e-10);
-        ASSERT_TRUE(xfRealEq(n.direction(), r.direction(), 1e-12));
-    }
+    // At 135 degrees u = (-h, h), n = (-h, -h), h = sqrt(1/2); (5, 4) - (1, 1) = (4, 3).
+    const double h = std::sqrt(0.5);
+    const xcLine d(xcVector<2>(1, 1), xcDegree(135));
+    EXPECT_NEAR(d.offset(xcVector<2>(5, 4)), -h, 1e-14);
+    EXPECT_NEAR(d.distance(xcVector<2>(5, 4)), -7 * h, 1e-14);
+    EXPECT_NEAR(d.normalDistance(), -2 * h, 1e-14);
+    // The normal form gives the same line back.
+    const xcLine n(d.angleDeg(), d.normalDistance());
+    EXPECT_TRUE(xfRealEq(n.point(), xcVector<2>(1, 1), 1e-14));
+    EXPECT_TRUE(xfRealEq(n.direction(), d.direction(), 1e-14));
 }
 
 TEST(Shapes, MappedPointsAndCheckedSizes) {
@@ -332,7 +308,6 @@ TEST(XformBase, LinearWrapsAnAffineMapAndEqualityComparesTheMap) {
     EXPECT_EQ(h->linearXform(xcVector<2>(123, -7)), x);
     // Linear transforms compare by their affine map, whatever class holds them.
     EXPECT_TRUE(xfXformEqual(*h, xc2XformPoly2(x, {0, 0, 0}, {0, 0, 0})));
-    EXPECT_TRUE(xfXformEqual(*distortion(), *distortion()));
     EXPECT_FALSE(xfXformEqual(*distortion(), xc2XformPoly2(xcXform<2>(), {1e-3, 0, 0}, {0, 0, 0})));
     // Hand value: x' = x + x^2 at (2, 0) has slope 1 + 2 x = 5.
     const xc2XformPoly2 q(xcXform<2>(), {1, 0, 0}, {0, 0, 0});
@@ -442,32 +417,6 @@ TEST(LineFit, HandComputedAnglesAndSignedDistances) {
               }).message(),
               "Line fit needs at least 2 points");
     EXPECT_THROW((void)lineFit({{0, 0}, {kNaN, 1}}), xcGeomDefs::BadParams);
-}
-
-TEST(LineFit, AngleAlwaysInHalfOpenRangeAndNoisyFitsWithinTolerance) {
-    std::mt19937 rng(53);
-    for (int i = 0; i < 500; ++i) {
-        const xcLine truth(randomPoint(rng), randomAngle(rng));
-        const std::vector<xcVector<2>> pts = {truth.pointAt(-10), truth.pointAt(3),
-                                              truth.pointAt(25)};
-        const xcLine fit = lineFit(pts);
-        const double got = fit.angleDeg().toDouble();
-        ASSERT_TRUE(got > -90.0 && got <= 90.0) << i;
-        // Same line: equal direction modulo 180 degrees, and the points lie on it.
-        ASSERT_NEAR(
-            xcDegree(2 * (got - xcDegree(truth.angle()).toDouble())).signedNorm().toDouble(), 0.0,
-            1e-9);
-        for (const auto& p : pts) ASSERT_NEAR(fit.distance(p), 0.0, 1e-9);
-    }
-    // 200 points on the line at 25 degrees, distance 7, with +-0.05 perpendicular noise.
-    std::uniform_real_distribution<double> t(-50.0, 50.0), noise(-0.05, 0.05);
-    const xcLine truth(xcDegree(25), 7.0);
-    std::vector<xcVector<2>> pts;
-    for (int i = 0; i < 200; ++i)
-        pts.push_back(truth.pointAt(t(rng)) + truth.normal() * noise(rng));
-    const xcLine l = lineFit(pts);
-    EXPECT_NEAR(l.angleDeg().toDouble(), 25.0, 0.01);
-    EXPECT_NEAR(l.normalDistance(), 7.0, 0.01);
 }
 
 TEST(CircleFit, ExactOnKnownCirclesRadiusZeroWhenFlat) {

@@ -5,6 +5,7 @@
 #include "core/image/pel_ops.h"
 #include "core/persist/archive.h"
 #include "image_test_util.h"
+#include "platform/core/persist/archive_test_util.h"
 #include "support/caught.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace image_test;
+using namespace xcTest;
 
 namespace {
 const xcXform<2> kShiftScale(xcMatrix<2>(2.0, 0.0, 0.0, 3.0), xcVector<2>(5.0, -1.0));
@@ -245,17 +247,8 @@ TEST(HistoStats, LowerMedianMeanAndMaskFrom128Up) {
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 template <class B>
-Bytes store(B& b) {
-    xcMemoryArchive ar;
-    ar || b;
-    return ar.bytes();
-}
-
-template <class B>
-void load(const Bytes& bytes, B& b) {
+void loadInto(const Bytes& bytes, B& b) {
     xcMemoryArchive ar(bytes);
     ar || b;
 }
@@ -292,8 +285,7 @@ TEST(PelBufferArchive, LayoutsOfBoundUnboundAndShortBuffers) {
     EXPECT_EQ(store(b), expected);
     EXPECT_EQ(expected.size(), 1u + 48u + 16u + 6u);
     // Loading replaces whatever the target held with a new root that is exactly the window.
-    xcPelBuffer_const<unsigned char> loaded(4, 4);
-    load(expected, loaded);
+    auto loaded = load(expected, xcPelBuffer_const<unsigned char>(4, 4));
     EXPECT_EQ(loaded.clientFromImage(), kClient);
     EXPECT_TRUE(xfPelEqual(loaded, b));
     loaded.setEntire();
@@ -303,7 +295,7 @@ TEST(PelBufferArchive, LayoutsOfBoundUnboundAndShortBuffers) {
     Image u;
     u.clientFromImageXform(kClient);
     EXPECT_EQ(store(u), header(false, kClient, xcPelRect()));
-    load(store(u), b);
+    loadInto(store(u), b);
     EXPECT_FALSE(b.isBound());
     EXPECT_EQ(b.clientFromImage(), kClient);
     xcPelBuffer<short> s(xcPelRect(1, 2, 2, 1));
@@ -312,9 +304,7 @@ TEST(PelBufferArchive, LayoutsOfBoundUnboundAndShortBuffers) {
     expected = header(true, xcXform<2>(), xcPelRect(1, 2, 2, 1));
     for (unsigned char c : {0xFE, 0xFF, 0x34, 0x12}) expected.push_back(c);
     EXPECT_EQ(store(s), expected);
-    xcPelBuffer<short> back;
-    load(expected, back);
-    EXPECT_TRUE(xfPelEqual(back, s));
+    EXPECT_TRUE(xfPelEqual(load<xcPelBuffer<short>>(expected), s));
 }
 
 TEST(PelBufferArchive, DamagedBytesThrowAndLeaveTheTargetAlone) {
@@ -324,7 +314,8 @@ TEST(PelBufferArchive, DamagedBytesThrowAndLeaveTheTargetAlone) {
     Image target(xcPelRect(9, 9, 1, 1));
     *target.pointToPel(0, 0) = 99;
     for (std::size_t n = 0; n < good.size(); ++n)
-        EXPECT_THROW(load(Bytes(good.begin(), good.begin() + long(n)), target), xcException) << n;
+        EXPECT_THROW(loadInto(Bytes(good.begin(), good.begin() + long(n)), target), xcException)
+            << n;
     // A bool that is neither 0 nor 1; a negative size (of no pels); a size far beyond the bytes
     // left (refused before any allocation); a singular or non-finite transform.
     Bytes badBool = good;
@@ -335,7 +326,7 @@ TEST(PelBufferArchive, DamagedBytesThrowAndLeaveTheTargetAlone) {
          {badBool, header(true, xcXform<2>(), xcPelRect(0, 0, -1, 0)), huge,
           header(false, xcXform<2>(xcMatrix<2>(1, 2, 2, 4), xcVector<2>()), xcPelRect()),
           header(false, xcXform<2>(xcMatrix<2>(), xcVector<2>(NAN, 0)), xcPelRect())})
-        EXPECT_THROW(load(bad, target), xcArchive::BadFormat);
+        EXPECT_THROW(loadInto(bad, target), xcArchive::BadFormat);
     EXPECT_EQ(target.window(), xcPelRect(9, 9, 1, 1));
     EXPECT_EQ(*target.pointToPel(0, 0), 99);
 
@@ -356,12 +347,10 @@ TEST(PelBufferArchive, DamagedBytesThrowAndLeaveTheTargetAlone) {
     const std::clock_t start = std::clock();
     for (const xcPelRect& w : {xcPelRect(0, 0, 0, 0x7FFFFFFF), xcPelRect(0, 0, 0x7FFFFFFF, 0)}) {
         const Bytes bytes = header(true, kClient, w);
-        load(bytes, target);
+        loadInto(bytes, target);
         EXPECT_EQ(target.window(), w);
         EXPECT_EQ(store(target), bytes);
-        xcPelBuffer<short> s;
-        load(bytes, s);
-        EXPECT_EQ(s.window(), w);
+        EXPECT_EQ(load<xcPelBuffer<short>>(bytes).window(), w);
     }
     EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 1.0);
 }

@@ -38,8 +38,6 @@ public:
     explicit Node(const std::string& name = "", long value = 0) : name(name), value(value) {
         ++sLiveNodes;
     }
-    Node(const Node&) = delete;
-    Node& operator=(const Node&) = delete;
     ~Node() override {
         delete note;
         --sLiveNodes;
@@ -266,8 +264,6 @@ TEST(ArchiveFraming, ValueObjectsAtReusedAddressesAreWrittenEachTime) {
 
 TEST(Instantiator, NamesAndRegistrations) {
     using I = xc_Instantiator;
-    EXPECT_EQ(I::className(typeid(xcArchive::UnknownVersion)), "xcArchive::UnknownVersion");
-    EXPECT_EQ(I::registeredName(typeid(Unregistered)), "");
     // A second registration of a type is harmless and is taken back on its own.
     const I::MakeFn first = I::find("xcTest::Node");
     ASSERT_NE(first, nullptr);
@@ -383,20 +379,18 @@ TEST(FileArchive, StoresWhatAMemoryArchiveStoresAndLoadsItBack) {
         st.close();
         EXPECT_THROW(st || text, xcArchive::IOError); // closed
     }
-    xcMemoryArchive mem;
-    mem || text || value;
     std::ifstream in(path, std::ios::binary);
     const Bytes onDisk((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(onDisk, mem.bytes());
-    std::string text2;
-    long value2 = 0;
+    EXPECT_EQ(onDisk, cat({store(text), store(value)}));
+    text.clear();
+    value = 0;
     {
         xcFileArchive ld(path, xcFileArchive::eLoading);
         EXPECT_EQ(ld.bytesLeft(), onDisk.size());
-        ld || text2 || value2;
-        EXPECT_THROW(ld || value2, xcArchive::EndOfArchive);
+        ld || text || value;
+        EXPECT_THROW(ld || value, xcArchive::EndOfArchive);
     }
-    EXPECT_EQ(text2 + std::to_string(value2), "text-42");
+    EXPECT_EQ(text + std::to_string(value), "text-42");
     std::remove(path.c_str());
 }
 

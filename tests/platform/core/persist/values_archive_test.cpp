@@ -87,7 +87,6 @@ TEST(ArchivePrimitives, RefusedAndDamagedValuesLeaveTheTarget) {
     std::basic_string<unsigned long> wide{0x41, 0x100000000UL};
     EXPECT_EQ(thrown<xcArchive::NotStorable>([&] { ar || big; }),
               "The long 2147483648 does not fit into 32 bits");
-    EXPECT_EQ(xcArchive::NotStorable().errorNumber(), 0x10000015);
     EXPECT_THROW(ar || small, xcArchive::NotStorable);
     EXPECT_THROW(ar || ubig, xcArchive::NotStorable);
     EXPECT_THROW(ar || wide, xcArchive::NotStorable);
@@ -115,9 +114,8 @@ TEST(ArchivePrimitives, RefusedAndDamagedValuesLeaveTheTarget) {
     EXPECT_EQ(codes, std::basic_string<unsigned long>{1});
     double d = 1.5;
     xcMemoryArchive empty(Bytes{});
-    const auto e = caught<xcArchive::EndOfArchive>([&] { empty || d; });
-    EXPECT_EQ(e.message(), "Archive ends at byte 0, 8 more bytes needed");
-    EXPECT_EQ(e.errorNumber(), 0x10000013);
+    EXPECT_EQ(thrown<xcArchive::EndOfArchive>([&] { empty || d; }),
+              "Archive ends at byte 0, 8 more bytes needed");
     EXPECT_EQ(d, 1.5);
 }
 
@@ -138,8 +136,8 @@ TEST(ArchiveVectors, VersionCountElementsAndDamage) {
 
     std::vector<double> v{3.0};
     xcMemoryArchive badVersion(Bytes{1, 0, 0, 0, 0});
-    const auto e = caught<xcArchive::UnknownVersion>([&] { badVersion || v; });
-    EXPECT_EQ(e.message(), "Unknown version 1 of vector");
+    EXPECT_EQ(thrown<xcArchive::UnknownVersion>([&] { badVersion || v; }),
+              "Unknown version 1 of vector");
     // 2 doubles need 16 bytes; 15 are left: refused before the vector is sized.
     Bytes shortData{0, 2, 0, 0, 0};
     shortData.resize(shortData.size() + 15, 0);

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -72,7 +71,6 @@ TEST(Attention, LimitsOfNestedTagsTheOutermostPassedOneWins) {
     EXPECT_EQ(outcome(&code), 'I');
     EXPECT_EQ(xcTimeout::InternalExpired(0x80000064).message(),
               "Time limit expired (code 0x80000064)");
-    EXPECT_EQ(xcTimeout::Expired().errorNumber(), 0x10000201);
 }
 
 TEST(Attention, LimitsStayOnTheirOwnThread) {
@@ -210,35 +208,25 @@ TEST(PriorityQueue, TiesEmptyQueueAndNaNCost) {
     const double costs[] = {3, 2, 2, 1, 2, 1, 0};
     for (int i = 0; i < 7; ++i) q.push(char('a' + i), costs[i]);
     EXPECT_EQ(drain(q), "gfdebca");
+    // a0 b5 c1 d6 e7 f2 g9 heap in push order. Popping a sifts g9 down to c1's place, whose only
+    // child is f2: the two must swap, or f2 stays below h8 pushed next and comes out after b5.
+    const double more[] = {0, 5, 1, 6, 7, 2, 9};
+    for (int i = 0; i < 7; ++i) q.push(char('a' + i), more[i]);
+    q.pop();
+    q.push('h', 8.0);
+    EXPECT_EQ(drain(q), "cfbdehg");
+    // Values that can only be moved, with whole-number costs.
+    xcPriorityQueue<std::unique_ptr<int>, int> owned;
+    owned.push(std::make_unique<int>(4), 4);
+    owned.push(std::make_unique<int>(3), 3);
+    EXPECT_EQ(*owned.take(), 3);
+    EXPECT_EQ(*owned.take(), 4);
 
     EXPECT_THROW(q.take(), xcPriorityQueueDefs::Empty);
-    const auto e = caught<xcPriorityQueueDefs::Empty>([&] { q.pop(); });
-    EXPECT_EQ(e.errorNumber(), 0x10000221);
-    EXPECT_EQ(e.message(), "The priority queue is empty");
+    EXPECT_EQ(caught<xcPriorityQueueDefs::Empty>([&] { q.pop(); }).message(),
+              "The priority queue is empty");
     q.push('x', INFINITY); // infinite costs are ordered and accepted
     EXPECT_THROW(q.push('n', std::nan("")), xcPriorityQueueDefs::BadCost);
     q.push('y', 2.0);
     EXPECT_EQ(drain(q), "yx");
-}
-
-TEST(PriorityQueue, RandomCostsComeOutInOrderAndMoveOnlyValuesWork) {
-    std::mt19937 rng(12345);
-    std::uniform_int_distribution<int> cost(0, 20); // many ties
-    xcPriorityQueue<std::unique_ptr<int>, int> q;
-    std::size_t held = 0;
-    int last = -1;
-    for (int round = 0; round < 2000 || !q.empty(); ++round) {
-        if (round < 2000 && (q.empty() || rng() % 3 != 0)) {
-            const int c = cost(rng);
-            q.push(std::make_unique<int>(c), c);
-            ++held;
-            last = std::min(last, c); // the next pop may be this smaller entry
-        } else {
-            const int c = q.topCost();
-            const std::unique_ptr<int> value = q.take();
-            ASSERT_TRUE(value != nullptr && *value == c && c >= last);
-            last = c;
-            ASSERT_EQ(q.size(), --held);
-        }
-    }
 }

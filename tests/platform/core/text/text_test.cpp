@@ -27,9 +27,9 @@ TEST(CharCode, RepresentableCodesAndTheirCharacters) {
     EXPECT_EQ(static_cast<unsigned char>(xcCharCode::getAsChar(0xFFFFFFE9)), 0xE9);
     EXPECT_EQ(static_cast<unsigned char>(xcCharCode::getAsTChar(0xFFFFFFFFFFFFFF80ul)), 0x80);
     EXPECT_EQ(xcCharCode::getAsWChar(0x10FFFF), static_cast<wchar_t>(0x10FFFF));
-    const auto e = caught<xcCharCodeDefs::NotRepresentable>([&] { xcCharCode::getAsChar(0x100); });
-    EXPECT_EQ(e.message(), "Character code 0x00000100 is not representable as char");
-    EXPECT_EQ(e.errorNumber(), 0x10000231);
+    EXPECT_EQ(
+        caught<xcCharCodeDefs::NotRepresentable>([&] { xcCharCode::getAsChar(0x100); }).message(),
+        "Character code 0x00000100 is not representable as char");
     EXPECT_THROW(xcCharCode::getAsTChar(0xFFFFFF7F), xcCharCodeDefs::NotRepresentable);
     EXPECT_EQ(caught<xcCharCodeDefs::NotRepresentable>([&] {
                   xcCharCode::getAsWChar(0x110000);
@@ -96,9 +96,8 @@ TEST(Str, HandComputedTextsInAnyLocale) {
     EXPECT_EQ(xfDbl(-std::numeric_limits<double>::max(), 1100, false).size(), 1 + 309 + 1 + 1100u);
 
     EXPECT_THROW(xfDbl(1.0, -1, false), xcStrDefs::BadParams);
-    const auto e = caught<xcStrDefs::BadParams>([&] { xfDbl(1.0, 1101, true); });
-    EXPECT_EQ(e.message(), "Number of decimals must be between 0 and 1100");
-    EXPECT_EQ(e.errorNumber(), 0x10000241);
+    EXPECT_EQ(caught<xcStrDefs::BadParams>([&] { xfDbl(1.0, 1101, true); }).message(),
+              "Number of decimals must be between 0 and 1100");
     EXPECT_THROW(xfHex(1, -1), xcStrDefs::BadParams);
     EXPECT_EQ(caught<xcStrDefs::BadParams>([&] { xfHex(1, 65); }).message(),
               "Hexadecimal width must be between 0 and 64");
