@@ -229,8 +229,7 @@ TEST(FixedPoint, ValueIsIntegerOverTwoToTheFractionBits) {
     const xoc_rect32 fixed{65536, -98304, 1, 0x7FFFFFFF};
     xoc_rectD r{};
     ASSERT_EQ(xoc_rectDInitFromRect32Fixed_(&r, &fixed, 16), XOC_OK);
-    EXPECT_EQ(r.y, -1.5);
-    EXPECT_EQ(r.height, 2147483647.0 / 65536.0);
+    EXPECT_TRUE(r.y == -1.5 && r.height == 2147483647.0 / 65536.0);
     xoc_rect32 f{};
     const double half = std::ldexp(1.0, -17); // half a unit: rounds away from zero
     ASSERT_EQ(toFixed(1.0 + half, -1.0 - half, half * 0.99, 0.5, 16, f), XOC_OK);
@@ -246,8 +245,7 @@ TEST(FixedPoint, ValueIsIntegerOverTwoToTheFractionBits) {
         xoc_rect32 out{};
         ASSERT_EQ(xoc_rectDInitFromRect32Fixed_(&d, &in, 16), XOC_OK);
         ASSERT_EQ(xoc_rect32FixedInitFromRectD_(&out, &d, 16), XOC_OK);
-        EXPECT_TRUE(out.x == in.x && out.y == in.y && out.width == in.width &&
-                    out.height == in.height);
+        EXPECT_EQ(std::memcmp(&out, &in, sizeof in), 0);
     }
 }
 
@@ -256,11 +254,9 @@ TEST(FixedPoint, Overflow) {
     // With 16 fraction bits every value from 32768 up overflows, as do NaN and infinity.
     for (double bad : {32768.0, 40000.0, -32768.5, std::nan(""), HUGE_VAL})
         EXPECT_EQ(toFixed(0, bad, 1, 1, 16, f), XOC_FAIL_FIXED_POINT_OVERFLOW) << bad;
-    EXPECT_EQ(f.x, 1); // untouched on failure
-    EXPECT_EQ(f.height, 4);
+    EXPECT_TRUE(f.x == 1 && f.height == 4); // untouched on failure
     ASSERT_EQ(toFixed(32767.99999, -32768.0, 0, 0, 16, f), XOC_OK);
-    EXPECT_EQ(f.x, 2147483647);
-    EXPECT_EQ(f.y, INT32_MIN);
+    EXPECT_TRUE(f.x == INT32_MAX && f.y == INT32_MIN);
     // Each value fits, but a far edge does not.
     EXPECT_EQ(toFixed(20000.0, 0, 20000.0, 1, 16, f), XOC_FAIL_INTEGER_OVERFLOW);
     EXPECT_EQ(toFixed(0, -20000.0, 1, -20000.0, 16, f), XOC_FAIL_INTEGER_OVERFLOW);
@@ -271,33 +267,26 @@ TEST(FixedPoint, Overflow) {
     EXPECT_EQ(xoc_rect32FixedInitFromRectD_(&f, nullptr, 16), XOC_FAIL_NULL_ARGUMENT);
 }
 
-// Each destructor appends its letter to the string it is registered with.
-int32_t logA(void* s) {
-    *static_cast<std::string*>(s) += 'a';
-    return XOC_OK;
+// A destructor that appends its letter to the string it is registered with and returns `result`.
+template <char letter, int32_t result = XOC_OK>
+int32_t logTo(void* s) {
+    *static_cast<std::string*>(s) += letter;
+    return result;
 }
-int32_t logB(void* s) {
-    *static_cast<std::string*>(s) += 'b';
-    return XOC_OK;
-}
-int32_t failing(void* s) {
-    *static_cast<std::string*>(s) += 'f';
-    return XOC_FAIL_BAD_IMAGE;
-}
+constexpr auto logA = &logTo<'a'>, logB = &logTo<'b'>, failing = &logTo<'f', XOC_FAIL_BAD_IMAGE>;
 
 TEST(CleanupScope, NewestFirstAndInnerScopesToo) {
     std::string log;
     const int32_t outer = xsys_cleanup_getNextTag();
     ASSERT_GT(outer, 0);
-    ASSERT_EQ(xsys_cleanupRegister_(outer, &logA, &log), XOC_OK);
-    ASSERT_EQ(xsys_cleanupRegister_(outer, &logB, &log), XOC_OK);
-    EXPECT_EQ(xsys_cleanupRegister_(outer, &logA, &log), XOC_FAIL_CLEANUP); // two fill a scope
+    ASSERT_EQ(xsys_cleanupRegister_(outer, logA, &log), XOC_OK);
+    ASSERT_EQ(xsys_cleanupRegister_(outer, logB, &log), XOC_OK);
+    EXPECT_EQ(xsys_cleanupRegister_(outer, logA, &log), XOC_FAIL_CLEANUP); // two fill a scope
     const int32_t inner = xsys_cleanup_getNextTag();
-    ASSERT_EQ(xsys_cleanupRegister_(inner, &failing, &log), XOC_OK);
+    ASSERT_EQ(xsys_cleanupRegister_(inner, failing, &log), XOC_OK);
     EXPECT_EQ(xsys_cleanupRegister_(inner, nullptr, &log), XOC_FAIL_NULL_ARGUMENT);
     // The forgotten inner scope runs first; its failure is reported, the rest still run.
     EXPECT_EQ(xsys_cleanupExecute_(outer), XOC_FAIL_BAD_IMAGE);
-    EXPECT_EQ(log, "fba");
     EXPECT_EQ(xsys_cleanup_isOpen(inner), 0);
     EXPECT_EQ(xsys_cleanupExecute_(outer), XOC_FAIL_CLEANUP);
     EXPECT_EQ(log, "fba");
@@ -306,27 +295,26 @@ TEST(CleanupScope, NewestFirstAndInnerScopesToo) {
     EXPECT_EQ(xsys_typeCheckFunc_ximg_imageConst(&ximg_imageConst_constructUnbound), nullptr);
 }
 
-TEST(CleanupScope, GuardRunsOnEveryExitPath) {
+// The guard runs its scope on every exit path.
+TEST(CleanupScope, GuardRunsOnEveryExitPathPerThreadAndBoundedDepth) {
     std::string log;
     try {
         xc_CleanupObject guard(xsys_cleanup_getNextTag());
-        ASSERT_EQ(xsys_cleanupRegister_(guard.tag(), &logA, &log), XOC_OK);
+        ASSERT_EQ(xsys_cleanupRegister_(guard.tag(), logA, &log), XOC_OK);
         throw std::runtime_error("leaving");
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(log, "a");
     {
         xc_CleanupObject guard(xsys_cleanup_getNextTag());
-        ASSERT_EQ(xsys_cleanupRegister_(guard.tag(), &logB, &log), XOC_OK);
+        ASSERT_EQ(xsys_cleanupRegister_(guard.tag(), logB, &log), XOC_OK);
         EXPECT_EQ(xsys_cleanupExecute_(guard.tag()), XOC_OK); // closed by hand: not run twice
     }
     EXPECT_EQ(log, "ab");
-}
-
-TEST(CleanupScope, PerThreadAndBoundedDepth) {
+    // Scopes belong to their thread, and only so many are open at once.
     const int32_t mine = xsys_cleanup_getNextTag();
     int32_t fromOther = 0;
-    std::thread([&] { fromOther = xsys_cleanupRegister_(mine, &logA, nullptr); }).join();
+    std::thread([&] { fromOther = xsys_cleanupRegister_(mine, logA, nullptr); }).join();
     EXPECT_EQ(fromOther, XOC_FAIL_CLEANUP);
     for (int i = 1; i < XSYS_CLEANUP_MAX_DEPTH; ++i) ASSERT_GT(xsys_cleanup_getNextTag(), 0);
     EXPECT_EQ(xsys_cleanup_getNextTag(), XOC_FAIL_CLEANUP);
