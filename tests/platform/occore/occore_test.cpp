@@ -23,7 +23,7 @@ namespace {
 
 using Image = xcPelBuffer_const<unsigned char>;
 
-TEST(RecordLayout, CAndCppAgree) {
+TEST(RecordLayout, CAndCppAgreeAndTextsAreOwned) {
     const std::vector<std::size_t> expected = {448, 4,   8,   12,  16,  24,  64,  104,
                                                144, 152, 192, 196, 200, 204, 240, 416,
                                                424, 432, 440, 56,  64,  168};
@@ -31,9 +31,7 @@ TEST(RecordLayout, CAndCppAgree) {
     fromC.resize(xoc_test_layoutFromC(fromC.data()));
     EXPECT_EQ(fromC, expected);
     EXPECT_EQ(xoc_test_useFromC(), 0);
-}
-
-TEST(RecordLayout, ConstructAndDestruct) {
+    // Construction, owned texts and destruction.
     xoc_char rec;
     std::memset(&rec, 0xAB, sizeof rec);
     ASSERT_EQ(xoc_char_construct(&rec), 0);
@@ -57,7 +55,7 @@ unsigned char grey(long x, long y) {
     return static_cast<unsigned char>(3 * x + 7 * y);
 }
 
-TEST(ImageRecord, AssignedRecordKeepsItsPixelsAlone) {
+TEST(ImageRecord, AssignedRecordKeepsItsPixelsAloneAndUnboundOrEmptyBuffersConvert) {
     ximg_image8Const rec, second;
     ASSERT_EQ(ximg_imageConst_constructUnbound(&rec.base), XOC_OK);
     ximg_imageConst_constructUnbound(&second.base);
@@ -89,10 +87,8 @@ TEST(ImageRecord, AssignedRecordKeepsItsPixelsAlone) {
     EXPECT_EQ(second.base.pels, nullptr);
     EXPECT_EQ(ximg_imageConst_destruct(&second.base), XOC_OK);
     EXPECT_EQ(ximg_imageConst_assign(nullptr, &rec.base), XOC_FAIL_NULL_ARGUMENT);
-}
-
-TEST(ImageRecord, UnboundAndEmptyBuffers) {
-    Image unbound; // its transforms travel with the record
+    // Unbound and empty buffers: an unbound one's transforms travel with the record.
+    Image unbound;
     unbound.clientFromImageXform(xcXform<2>::translation(xcVector<2>(1, 2)));
     const xc_Image u(unbound);
     EXPECT_FALSE(xfConvertImage(*u.image8()).isBound());
