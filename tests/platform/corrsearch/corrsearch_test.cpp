@@ -280,20 +280,6 @@ Buffer ramp(long w, long h) {
     return b;
 }
 
-// Each call throws the tool's error of this number (which names its class; all derive from the
-// family's root) with this message.
-void expectRefused(const std::vector<std::tuple<std::function<void()>, long, std::string>>& cases) {
-    for (const auto& [f, number, message] : cases) {
-        try {
-            f();
-            ADD_FAILURE() << "nothing thrown: " << message;
-        } catch (const xcCorrSearchDefs::Errors& e) {
-            EXPECT_EQ(e.errorNumber(), number) << message;
-            EXPECT_EQ(e.message(), message);
-        }
-    }
-}
-
 // Bad input is refused with its class, number and message; a refused training keeps the model.
 TEST(CorrSearchErrors, TrainingAndRunRefusals) {
     const xcCorrSearchTrainParams tp;
@@ -305,7 +291,7 @@ TEST(CorrSearchErrors, TrainingAndRunRefusals) {
     badClient.clientFromImageXform(xcXform<2>::translation({INFINITY, 0.0}));
     for (long y = 0; y < 20; ++y) std::fill_n(flat.rowPointer(y), 20, 77);
     const std::string flatMessage = "The training image is flat: all its pels have one grey value";
-    expectRefused({
+    expectRefusals<xcCorrSearchDefs::Errors>({
         {[&] { m.train(Image(), tp, nullptr, 0); }, 0x10000703, "The training image is unbound"},
         {[&] { m.train(ramp(2, 9), tp, nullptr, 0); }, 0x10000703,
          "The training image must be at least 3 x 3 pels"},
@@ -324,7 +310,7 @@ TEST(CorrSearchErrors, TrainingAndRunRefusals) {
     m.train(ramp(12, 10), tp2, nullptr, 0);
     tp2.algorithms(16);
     badClient.clientFromImageXform(xcXform<2>::translation({0.0, std::nan("")}));
-    expectRefused({
+    expectRefusals<xcCorrSearchDefs::Errors>({
         {[&] { m.train(flat, tp2, nullptr, 0); }, 0x10000705, flatMessage},
         {[&] { m.run(ramp(40, 30), xcCorrSearchRunParams(16), region, nullptr, 0); }, 0x10000702,
          "The model was not trained for the run's algorithm"},

@@ -8,6 +8,7 @@
 
 #include "core/sys/attention.h"
 #include "core/sys/timeout.h"
+#include "support/caught.h"
 #include "support/glyph_render.h"
 
 #include <gtest/gtest.h>
@@ -446,7 +447,7 @@ TEST(SubModelErrors, RefusalsChangeNothing) {
                       unboundImage = "The image is unbound.",
                       sizes = "The mask and the image differ in size.",
                       pose = "The start pose does not place the sub-model on the image's pel grid.";
-    const std::vector<std::tuple<std::function<void()>, long, std::string>> cases = {
+    expectRefusals<xc_SubModelDefs::Errors>({
         {[&] { p.partialMatch(xcPelRect(-3, 0, 2, 2)); }, 0x802, partial},
         {[&] { p.partialMatch(xcPelRect(0, 0, -1, 0)); }, 0x802, partial},
         {[&] { p.partialMatch(xcPelRect(-(1L << 30) - 1, 0, 1L << 31, 0)); }, 0x802, partial},
@@ -478,16 +479,7 @@ TEST(SubModelErrors, RefusalsChangeNothing) {
         {[&] { attempt(infinite); }, 0x807, pose},
         {[&] { run(trained(xcSubModel(infinite, "m")), image, params); }, 0x807, pose},
         {[&] { run(trained(xcSubModel(notANumber, "m")), image, params); }, 0x807, pose},
-    };
-    for (const auto& [f, number, message] : cases) {
-        try {
-            f();
-            ADD_FAILURE() << "nothing thrown: " << message;
-        } catch (const xc_SubModelDefs::Errors& e) {
-            EXPECT_EQ(e.errorNumber(), number) << message;
-            EXPECT_EQ(e.message(), message);
-        }
-    }
+    });
     EXPECT_EQ(tool.subModel().name(), "bar");
     // A time limit that has passed stops the run.
     xcAttentionTag tag(true);
