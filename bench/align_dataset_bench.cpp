@@ -2,7 +2,8 @@
 // character of each font, every case searched for each of its keys with the full angle zone,
 // scale 0.8..1.25 and numToFind = occurrences + 2, as the extraction searches. Prints the share
 // of present characters found (an accepted result within 2 pels and 5 degrees of the truth, the
-// 180-degree pose counting for glyphs that look the same turned) per tag, the characters whose
+// 180-degree pose counting for glyphs that look the same turned) per tag, also among the sound
+// characters only (damaged ones such as half-erased left out), the characters whose
 // pattern the tool refuses to train, and the median and 99th percentile CPU time per key.
 // There is no peer in this program: brute-force correlation takes seconds per key
 // (align_search_bench times it), far too long for thousands of searches.
@@ -46,9 +47,22 @@ bool near(const xcXform<2>& found, const xcXform<2>& truth, const xcVector<2>& c
     return d <= 2.0 && a <= 5.0 * std::numbers::pi / 180.0;
 }
 
+// Present characters and those found; `sound` leaves out the damaged ones (half-erased and the
+// like), which no model of the whole glyph is meant to find.
 struct Tally {
-    long present = 0, found = 0;
+    long present = 0, found = 0, sound = 0, soundFound = 0;
+    void add(bool hit, bool damaged) {
+        ++present;
+        found += hit;
+        sound += !damaged;
+        soundFound += hit && !damaged;
+    }
 };
+
+// Whether a result puts the cell's centre within 2 pels of the truth's, at any angle.
+bool placed(const xcXform<2>& found, const xcXform<2>& truth, const xcVector<2>& centre) {
+    return (found.mapPoint(centre) - truth.mapPoint(centre)).len() <= 2.0;
+}
 
 struct Trained {
     xcAlignPattern pattern;
@@ -113,6 +127,7 @@ int main(int argc, char** argv) {
 
     std::map<std::string, Tally> tags;
     Tally all;
+    long angleOnly = 0, otherSound = 0;
     std::vector<double> times;
     for (const oc_test::DatasetCase& k : data.cases) {
         if (!only.empty() && k.id != only) continue;
@@ -150,12 +165,15 @@ int main(int argc, char** argv) {
                     hit = hit ||
                           (r.accepted() && (near(r.pose(), t.pose, tr.centre) ||
                                             (t.sym180 && near(r.pose(), t.pose180, tr.centre))));
-                for (const std::string& tag : k.tags) {
-                    ++tags[tag].present;
-                    tags[tag].found += hit;
+                const bool damaged = !t.defect.empty();
+                for (const std::string& tag : k.tags) tags[tag].add(hit, damaged);
+                all.add(hit, damaged);
+                if (!hit && !damaged) {
+                    bool atPlace = false;
+                    for (const xcAlignResult& r : rs)
+                        atPlace = atPlace || (r.accepted() && placed(r.pose(), t.pose, tr.centre));
+                    ++(atPlace ? angleOnly : otherSound);
                 }
-                ++all.present;
-                all.found += hit;
                 if (!hit && misses) {
                     const xcVector<2> c = t.pose.mapPoint(tr.centre);
                     std::printf("miss %s %s at (%.1f, %.1f) %.1f deg:", k.id.c_str(),
@@ -174,11 +192,18 @@ int main(int argc, char** argv) {
 
     if (dump) std::fclose(dump);
     std::printf("align on the data set %s (%zu cases)\n", dir.c_str(), data.cases.size());
-    for (const auto& [tag, t] : tags)
-        std::printf("  %-11s found %5ld of %5ld = %6.2f %%\n", tag.c_str(), t.found, t.present,
-                    100.0 * double(t.found) / double(std::max(1L, t.present)));
-    std::printf("  %-11s found %5ld of %5ld = %6.2f %%\n", "all", all.found, all.present,
-                100.0 * double(all.found) / double(std::max(1L, all.present)));
+    const auto line = [](const std::string& name, const Tally& t) {
+        std::printf("  %-11s found %5ld of %5ld = %6.2f %%   sound %5ld of %5ld = %6.2f %%\n",
+                    name.c_str(), t.found, t.present,
+                    100.0 * double(t.found) / double(std::max(1L, t.present)), t.soundFound,
+                    t.sound, 100.0 * double(t.soundFound) / double(std::max(1L, t.sound)));
+    };
+    for (const auto& [tag, t] : tags) line(tag, t);
+    line("all", all);
+    std::printf(
+        "  sound characters missed: %ld found in place at another angle (a round dot's angle "
+        "is not in its pels), %ld otherwise\n",
+        angleOnly, otherSound);
     std::printf("  refused to train: %ld patterns (", refused);
     for (const std::string& n : refusedNames) std::printf(" %s", n.c_str());
     std::printf(" ), %ld present characters left out\n", refusedPresent);

@@ -78,6 +78,7 @@ Dataset readDataset(const std::string& dir) {
             t.key = keys[i];
             t.present = truth[i].at("present").get<bool>();
             t.sym180 = truth[i].value("sym180", false);
+            t.defect = truth[i].value("defect", std::string());
             t.pose = poseOf(truth[i].at("pose"));
             t.pose180 = truth[i].contains("pose180") ? poseOf(truth[i].at("pose180")) : t.pose;
             k.truth.push_back(t);

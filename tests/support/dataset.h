@@ -24,6 +24,7 @@ struct DatasetTruth {
     long key = 0;
     bool present = false;
     bool sym180 = false;
+    std::string defect; // "" for a sound character, else the kind ("half-erased", "missing", ...)
     xcXform<2> pose;
     xcXform<2> pose180;
 };
