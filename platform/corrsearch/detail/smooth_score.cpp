@@ -1,0 +1,157 @@
+#include "corrsearch/detail/smooth_score.h"
+
+#include "corrsearch/detail/hot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace xc_corrsearch {
+
+namespace {
+
+typedef float V8 __attribute__((vector_size(32)));
+
+// The image kernel has one tap more than the model's, for the fraction of a pel.
+constexpr long kTaps = 2 * kSmoothReach + 2;
+
+// Gaussian weights at offsets i - f for i from -kSmoothReach to kSmoothReach + 1, summing to 1;
+// with `last` false the last tap is left out (0), which keeps the kernel symmetric at f = 0.
+void kernel(double f, bool last, float out[kTaps]) {
+    double w[kTaps], sum = 0.0;
+    for (long k = 0; k < kTaps; ++k) {
+        const double d = double(k - kSmoothReach) - f;
+        w[k] = last || k + 1 < kTaps ? std::exp(-0.5 * d * d / (kSmoothSigma * kSmoothSigma)) : 0.0;
+        sum += w[k];
+    }
+    for (long k = 0; k < kTaps; ++k) out[k] = float(w[k] / sum);
+}
+
+// Smooths `rows` rows of `src` (rows `srcStride` apart) along x into `dst` (rows `stride`
+// apart): dst(c, r) = sum over k of g[k] src(c + k, r), for c below `stride`.
+XC_CS_HOT
+void smoothRows(const float* src, long srcStride, long rows, const float g[kTaps], long stride,
+                float* dst) {
+    for (long r = 0; r < rows; ++r) {
+        const float* s = src + r * srcStride;
+        for (long c = 0; c < stride; c += 8) {
+            V8 acc = {};
+            for (long k = 0; k < kTaps; ++k) {
+                V8 v;
+                std::memcpy(&v, s + c + k, sizeof v);
+                acc += g[k] * v;
+            }
+            std::memcpy(dst + r * stride + c, &acc, sizeof acc);
+        }
+    }
+}
+
+// Smooths along y: dst(c, r) = sum over k of g[k] src(c, r + k), for r below `rows`.
+XC_CS_HOT
+void smoothColumns(const float* src, long rows, const float g[kTaps], long stride, float* dst) {
+    for (long r = 0; r < rows; ++r) {
+        for (long c = 0; c < stride; c += 8) {
+            V8 acc = {};
+            for (long k = 0; k < kTaps; ++k) {
+                V8 v;
+                std::memcpy(&v, src + (r + k) * stride + c, sizeof v);
+                acc += g[k] * v;
+            }
+            std::memcpy(dst + r * stride + c, &acc, sizeof acc);
+        }
+    }
+}
+
+// Sum of the inner values, of their squares and of their products with the model.
+XC_CS_HOT
+void innerSums(const float* v, const SmoothModel& s, double out[3]) {
+    V8 a0 = {}, a1 = {}, a2 = {};
+    for (long k = 0; k < s.innerHeight * s.stride; k += 8) {
+        V8 x, one, m;
+        std::memcpy(&x, v + k, sizeof x);
+        std::memcpy(&one, s.one.data() + k, sizeof one);
+        std::memcpy(&m, s.m.data() + k, sizeof m);
+        x *= one;
+        a0 += x;
+        a1 += x * x;
+        a2 += x * m;
+    }
+    const V8* acc[3] = {&a0, &a1, &a2};
+    for (int i = 0; i < 3; ++i) {
+        double t = 0.0;
+        for (int k = 0; k < 8; ++k) t += double((*acc[i])[k]);
+        out[i] = t;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<SmoothModel> buildSmoothModel(const float* zm, long stride, long w, long h) {
+    if (w < 2 * kSmoothReach + 3 || h < 2 * kSmoothReach + 3) return nullptr;
+    auto s = std::make_unique<SmoothModel>();
+    s->innerWidth = w - 2 * kSmoothReach;
+    s->innerHeight = h - 2 * kSmoothReach;
+    s->stride = (s->innerWidth + 7) / 8 * 8;
+    float g[kTaps];
+    kernel(0.0, false, g);
+    // The source rows are read up to kTaps - 1 floats past the stride: room for that, zeros.
+    const long srcStride = s->stride + kTaps + 8;
+    std::vector<float> src(static_cast<std::size_t>(srcStride * h), 0.0f);
+    for (long r = 0; r < h; ++r)
+        std::copy(zm + r * stride, zm + r * stride + w, src.begin() + r * srcStride);
+    // One row of zeros more for the symmetric kernel's unused last tap.
+    std::vector<float> rows(static_cast<std::size_t>(s->stride * (h + 1)), 0.0f);
+    smoothRows(src.data(), srcStride, h, g, s->stride, rows.data());
+    const std::size_t size = static_cast<std::size_t>(s->stride * s->innerHeight);
+    s->m.assign(size, 0.0f);
+    s->one.assign(size, 0.0f);
+    smoothColumns(rows.data(), s->innerHeight, g, s->stride, s->m.data());
+    double sum = 0.0;
+    for (long r = 0; r < s->innerHeight; ++r)
+        for (long c = 0; c < s->innerWidth; ++c) sum += s->m[r * s->stride + c];
+    const double n = double(s->innerWidth) * double(s->innerHeight);
+    const float mean = float(sum / n);
+    double var = 0.0;
+    for (long r = 0; r < s->innerHeight; ++r) {
+        for (long c = 0; c < s->stride; ++c) {
+            float& v = s->m[r * s->stride + c];
+            const bool inside = c < s->innerWidth;
+            v = inside ? v - mean : 0.0f;
+            s->one[r * s->stride + c] = inside ? 1.0f : 0.0f;
+            var += double(v) * double(v);
+        }
+    }
+    if (!(var > 0.0)) return nullptr;
+    s->nVarX = n * var;
+    return s;
+}
+
+bool smoothScore(const FloatPlane& plane, const SmoothModel& s, long w, long h, long x, long y,
+                 const xcVector<2>& t, double& score) {
+    if (plane.width <= w || plane.height <= h) return false;
+    // Pels x + floor(tx) .. x + floor(tx) + w must lie inside the plane; so must the rows.
+    const double tx = std::clamp(t.x(), double(-x), double(plane.width - w - 1 - x));
+    const double ty = std::clamp(t.y(), double(-y), double(plane.height - h - 1 - y));
+    const long ix = long(std::floor(tx)), iy = long(std::floor(ty));
+    if (x + ix < 0 || y + iy < 0 || x + ix + w >= plane.width || y + iy + h >= plane.height)
+        return false;
+    float gx[kTaps], gy[kTaps];
+    kernel(tx - double(ix), true, gx);
+    kernel(ty - double(iy), true, gy);
+    // Rows h + 1 of the image, smoothed along x (the padding columns read past the row's end
+    // into the plane's zeros), then along y to the inner rows.
+    thread_local std::vector<float> rows, smooth;
+    rows.resize(static_cast<std::size_t>(s.stride * (h + 1)));
+    smooth.resize(static_cast<std::size_t>(s.stride * s.innerHeight));
+    smoothRows(plane.row(y + iy) + x + ix, plane.stride, h + 1, gx, s.stride, rows.data());
+    smoothColumns(rows.data(), s.innerHeight, gy, s.stride, smooth.data());
+    double sums[3];
+    innerSums(smooth.data(), s, sums);
+    const double n = double(s.innerWidth) * double(s.innerHeight);
+    const double nVarY = n * sums[1] - sums[0] * sums[0];
+    score = nVarY > 0.0 && sums[2] > 0.0 ? std::min(1.0, n * sums[2] / std::sqrt(s.nVarX * nVarY))
+                                         : 0.0;
+    return true;
+}
+
+} // namespace xc_corrsearch
