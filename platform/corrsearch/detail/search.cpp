@@ -23,6 +23,9 @@ constexpr long kMinCoarsePlacements = 64;
 constexpr double kCoarseMargin = 0.2;
 // Model-times-pel products between two polls of the time limit: well under a millisecond.
 constexpr long kPollProducts = 1L << 21;
+// Well above what the score at the finest accuracy gains over the whole-pel score: about 0.1
+// for a sharp pattern half a pel from its peak, a little more on noisy images.
+constexpr double kRefineMargin = 0.25;
 
 // w x h values (rows `rowUpdate` apart) less their mean, in rows padded with zeros.
 template <class T>
@@ -321,12 +324,18 @@ std::vector<Peak> search(const Model& model, const unsigned char* pels, long row
                                       [&](const Candidate& o) { return o.x == e.x && o.y == e.y; });
         if (!seen) ends.push_back(e);
     }
-    // Every peak is refined before the best are chosen: the refined score may reorder them. A
-    // peak must reach accept at its whole pel too: smoothing lifts the chance correlation of
-    // noise, and the whole-pel score keeps what counts as found where it was.
+    // The peaks are refined before the best are chosen, as the refined score may reorder them;
+    // it exceeds the whole-pel score by less than kRefineMargin, so a peak that far below the
+    // maxResults-th best whole-pel score would not make it. A peak must reach accept at its whole
+    // pel too: smoothing lifts the chance correlation of noise, and the whole-pel score keeps
+    // what counts as found where it was.
+    std::sort(ends.begin(), ends.end(), better);
+    const double least = long(ends.size()) >= settings.maxResults && settings.accuracy >= 4
+                             ? ends[std::size_t(settings.maxResults - 1)].score - kRefineMargin
+                             : 0.0;
     std::vector<Peak> peaks;
     for (const Candidate& e : ends) {
-        if (e.score < settings.accept) continue;
+        if (e.score < settings.accept || e.score < least) continue;
         xcAttention::check();
         Peak p;
         p.x = e.x;

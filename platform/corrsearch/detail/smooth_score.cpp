@@ -1,5 +1,6 @@
 #include "corrsearch/detail/smooth_score.h"
 
+#include "core/sys/attention.h"
 #include "corrsearch/detail/hot.h"
 
 #include <algorithm>
@@ -14,6 +15,27 @@ typedef float V8 __attribute__((vector_size(32)));
 
 // The image kernel has one tap more than the model's, for the fraction of a pel.
 constexpr long kTaps = 2 * kSmoothReach + 2;
+// Scratch floats kept per thread between calls; larger buffers live for one call only.
+constexpr std::size_t kKeptFloats = 1 << 16;
+// Multiply-adds of the smoothing between two polls of the time limit: well under a millisecond.
+constexpr long kPollMacs = 1L << 20;
+
+// Zeroed scratch floats: the calling thread's buffer `slot` for the usual small models (models
+// are trained and searched by the dozen), a buffer of the call's own for large ones.
+class Scratch {
+public:
+    Scratch(std::size_t n, int slot) {
+        thread_local std::vector<float> kept[2];
+        std::vector<float>& v = n <= kKeptFloats ? kept[slot] : own_;
+        v.assign(n, 0.0f);
+        data_ = v.data();
+    }
+    float* data() const { return data_; }
+
+private:
+    std::vector<float> own_;
+    float* data_ = nullptr;
+};
 
 // Gaussian weights at offsets i - f for i from -kSmoothReach to kSmoothReach + 1, summing to 1;
 // with `last` false the last tap is left out (0), which keeps the kernel symmetric at f = 0.
@@ -62,25 +84,35 @@ void smoothColumns(const float* src, long rows, const float g[kTaps], long strid
     }
 }
 
-// Sum of the inner values, of their squares and of their products with the model.
+// Smooths `rows` along y as smoothColumns does, for inner rows r0 to r1 - 1 of the model, and
+// adds the sums of the values, their squares and their products with the model to out[0..2]
+// (the padding columns masked off by `one`).
 XC_CS_HOT
-void innerSums(const float* v, const SmoothModel& s, double out[3]) {
+void smoothColumnSums(const float* rows, const float g[kTaps], const SmoothModel& s, long r0,
+                      long r1, double out[3]) {
     V8 a0 = {}, a1 = {}, a2 = {};
-    for (long k = 0; k < s.innerHeight * s.stride; k += 8) {
-        V8 x, one, m;
-        std::memcpy(&x, v + k, sizeof x);
-        std::memcpy(&one, s.one.data() + k, sizeof one);
-        std::memcpy(&m, s.m.data() + k, sizeof m);
-        x *= one;
-        a0 += x;
-        a1 += x * x;
-        a2 += x * m;
+    for (long r = r0; r < r1; ++r) {
+        for (long c = 0; c < s.stride; c += 8) {
+            V8 x = {};
+            for (long k = 0; k < kTaps; ++k) {
+                V8 v;
+                std::memcpy(&v, rows + (r + k) * s.stride + c, sizeof v);
+                x += g[k] * v;
+            }
+            V8 one, m;
+            std::memcpy(&one, s.one.data() + r * s.stride + c, sizeof one);
+            std::memcpy(&m, s.m.data() + r * s.stride + c, sizeof m);
+            x *= one;
+            a0 += x;
+            a1 += x * x;
+            a2 += x * m;
+        }
     }
     const V8* acc[3] = {&a0, &a1, &a2};
     for (int i = 0; i < 3; ++i) {
         double t = 0.0;
         for (int k = 0; k < 8; ++k) t += double((*acc[i])[k]);
-        out[i] = t;
+        out[i] += t;
     }
 }
 
@@ -96,11 +128,11 @@ std::unique_ptr<SmoothModel> buildSmoothModel(const float* zm, long stride, long
     kernel(0.0, false, g);
     // The source rows are read up to kTaps - 1 floats past the stride: room for that, zeros.
     const long srcStride = s->stride + kTaps + 8;
-    std::vector<float> src(static_cast<std::size_t>(srcStride * h), 0.0f);
+    const Scratch src(static_cast<std::size_t>(srcStride * h), 0);
     for (long r = 0; r < h; ++r)
-        std::copy(zm + r * stride, zm + r * stride + w, src.begin() + r * srcStride);
+        std::copy(zm + r * stride, zm + r * stride + w, src.data() + r * srcStride);
     // One row of zeros more for the symmetric kernel's unused last tap.
-    std::vector<float> rows(static_cast<std::size_t>(s->stride * (h + 1)), 0.0f);
+    const Scratch rows(static_cast<std::size_t>(s->stride * (h + 1)), 1);
     smoothRows(src.data(), srcStride, h, g, s->stride, rows.data());
     const std::size_t size = static_cast<std::size_t>(s->stride * s->innerHeight);
     s->m.assign(size, 0.0f);
@@ -139,14 +171,20 @@ bool smoothScore(const FloatPlane& plane, const SmoothModel& s, long w, long h, 
     kernel(tx - double(ix), true, gx);
     kernel(ty - double(iy), true, gy);
     // Rows h + 1 of the image, smoothed along x (the padding columns read past the row's end
-    // into the plane's zeros), then along y to the inner rows.
-    thread_local std::vector<float> rows, smooth;
-    rows.resize(static_cast<std::size_t>(s.stride * (h + 1)));
-    smooth.resize(static_cast<std::size_t>(s.stride * s.innerHeight));
-    smoothRows(plane.row(y + iy) + x + ix, plane.stride, h + 1, gx, s.stride, rows.data());
-    smoothColumns(rows.data(), s.innerHeight, gy, s.stride, smooth.data());
-    double sums[3];
-    innerSums(smooth.data(), s, sums);
+    // into the plane's zeros), then along y to the inner rows; in bands between polls.
+    const Scratch rows(static_cast<std::size_t>(s.stride * (h + 1)), 0);
+    const long band = std::max(1L, kPollMacs / (s.stride * kTaps));
+    const float* src = plane.row(y + iy) + x + ix;
+    for (long r = 0; r <= h; r += band) {
+        xcAttention::check();
+        smoothRows(src + r * plane.stride, plane.stride, std::min(band, h + 1 - r), gx, s.stride,
+                   rows.data() + r * s.stride);
+    }
+    double sums[3] = {0.0, 0.0, 0.0};
+    for (long r = 0; r < s.innerHeight; r += band) {
+        xcAttention::check();
+        smoothColumnSums(rows.data(), gy, s, r, std::min(r + band, s.innerHeight), sums);
+    }
     const double n = double(s.innerWidth) * double(s.innerHeight);
     const double nVarY = n * sums[1] - sums[0] * sums[0];
     score = nVarY > 0.0 && sums[2] > 0.0 ? std::min(1.0, n * sums[2] / std::sqrt(s.nVarX * nVarY))
