@@ -37,6 +37,12 @@ private:
     float* data_ = nullptr;
 };
 
+// Ones in the lanes of the last block of a row that hold inner values, zeros past them.
+void lastBlockMask(long innerWidth, V8& mask) {
+    const long used = innerWidth - (innerWidth - 1) / 8 * 8;
+    for (long k = 0; k < 8; ++k) mask[k] = k < used ? 1.0f : 0.0f;
+}
+
 // Gaussian weights at offsets i - f for i from -kSmoothReach to kSmoothReach + 1, summing to 1;
 // with `last` false the last tap is left out (0), which keeps the kernel symmetric at f = 0.
 void kernel(double f, bool last, float out[kTaps]) {
@@ -86,10 +92,13 @@ void smoothColumns(const float* src, long rows, const float g[kTaps], long strid
 
 // Smooths `rows` along y as smoothColumns does, for inner rows r0 to r1 - 1 of the model, and
 // adds the sums of the values, their squares and their products with the model to out[0..2]
-// (the padding columns masked off by `one`).
+// (the padding columns masked off).
 XC_CS_HOT
 void smoothColumnSums(const float* rows, const float g[kTaps], const SmoothModel& s, long r0,
                       long r1, double out[3]) {
+    const V8 ones = {1, 1, 1, 1, 1, 1, 1, 1};
+    V8 last;
+    lastBlockMask(s.innerWidth, last);
     V8 a0 = {}, a1 = {}, a2 = {};
     for (long r = r0; r < r1; ++r) {
         for (long c = 0; c < s.stride; c += 8) {
@@ -99,10 +108,9 @@ void smoothColumnSums(const float* rows, const float g[kTaps], const SmoothModel
                 std::memcpy(&v, rows + (r + k) * s.stride + c, sizeof v);
                 x += g[k] * v;
             }
-            V8 one, m;
-            std::memcpy(&one, s.one.data() + r * s.stride + c, sizeof one);
+            V8 m;
             std::memcpy(&m, s.m.data() + r * s.stride + c, sizeof m);
-            x *= one;
+            x *= c + 8 < s.stride ? ones : last;
             a0 += x;
             a1 += x * x;
             a2 += x * m;
@@ -114,6 +122,36 @@ void smoothColumnSums(const float* rows, const float g[kTaps], const SmoothModel
         for (int k = 0; k < 8; ++k) t += double((*acc[i])[k]);
         out[i] += t;
     }
+}
+
+// Takes the mean of the n inner values away from them (the padding stays 0) and returns the sum
+// of their squares.
+XC_CS_HOT
+double removeMean(SmoothModel& s, double n) {
+    const long size = s.innerHeight * s.stride;
+    V8 acc = {};
+    for (long k = 0; k < size; k += 8) {
+        V8 v;
+        std::memcpy(&v, s.m.data() + k, sizeof v);
+        acc += v;
+    }
+    double sum = 0.0;
+    for (int k = 0; k < 8; ++k) sum += double(acc[k]);
+    const float mean = float(sum / n);
+    const V8 ones = {1, 1, 1, 1, 1, 1, 1, 1};
+    V8 last;
+    lastBlockMask(s.innerWidth, last);
+    acc = V8{};
+    for (long k = 0; k < size; k += 8) {
+        V8 v;
+        std::memcpy(&v, s.m.data() + k, sizeof v);
+        v -= mean * (k % s.stride + 8 < s.stride ? ones : last);
+        std::memcpy(s.m.data() + k, &v, sizeof v);
+        acc += v * v;
+    }
+    double var = 0.0;
+    for (int k = 0; k < 8; ++k) var += double(acc[k]);
+    return var;
 }
 
 } // namespace
@@ -136,23 +174,14 @@ std::unique_ptr<SmoothModel> buildSmoothModel(const float* zm, long stride, long
     smoothRows(src.data(), srcStride, h, g, s->stride, rows.data());
     const std::size_t size = static_cast<std::size_t>(s->stride * s->innerHeight);
     s->m.assign(size, 0.0f);
-    s->one.assign(size, 0.0f);
     smoothColumns(rows.data(), s->innerHeight, g, s->stride, s->m.data());
-    double sum = 0.0;
-    for (long r = 0; r < s->innerHeight; ++r)
-        for (long c = 0; c < s->innerWidth; ++c) sum += s->m[r * s->stride + c];
-    const double n = double(s->innerWidth) * double(s->innerHeight);
-    const float mean = float(sum / n);
-    double var = 0.0;
+    // The padding columns hold what the kernel smeared past the inner width: cleared.
     for (long r = 0; r < s->innerHeight; ++r) {
-        for (long c = 0; c < s->stride; ++c) {
-            float& v = s->m[r * s->stride + c];
-            const bool inside = c < s->innerWidth;
-            v = inside ? v - mean : 0.0f;
-            s->one[r * s->stride + c] = inside ? 1.0f : 0.0f;
-            var += double(v) * double(v);
-        }
+        const auto row = s->m.begin() + r * s->stride;
+        std::fill(row + s->innerWidth, row + s->stride, 0.0f);
     }
+    const double n = double(s->innerWidth) * double(s->innerHeight);
+    const double var = removeMean(*s, n);
     if (!(var > 0.0)) return nullptr;
     s->nVarX = n * var;
     return s;

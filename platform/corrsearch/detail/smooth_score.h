@@ -14,10 +14,13 @@ namespace xc_corrsearch {
 // their mean in rows `stride` apart (a multiple of 8) padded with zeros, and n Sx2 - Sx^2 of them.
 struct SmoothModel {
     long innerWidth = 0, innerHeight = 0, stride = 0;
-    std::vector<float> m, one;
+    std::vector<float> m;
     double nVarX = 0.0;
 };
 
+// The smoothing's standard deviation and its kernel's reach (three of them), in pels: enough to
+// even out the blur of bilinear resampling (a quarter pel squared at half-pel phases), little
+// enough to keep the correlation sharp over a small turn or scaling.
 inline constexpr double kSmoothSigma = 1.0;
 inline constexpr long kSmoothReach = 3;
 
