@@ -30,7 +30,7 @@ struct Model;
 // At accuracy 4 the score a find reports is taken at its sub-pel position instead: the same
 // correlation of model and image both smoothed by a Gaussian of 1 pel, over the model less a
 // 3-pel border, with the image's kernel centred on the sub-pel position (models under 9 x 9
-// pels, and images not larger than the model both ways, keep the whole-pel score). It no longer
+// pels, and images as wide or as tall as the model, keep the whole-pel score). It no longer
 // falls with the peak's distance from a whole pel, nor favours models whose pels were resampled
 // more blurred, so copies of one pattern turned or scaled by small steps compare by their fit
 // alone.
