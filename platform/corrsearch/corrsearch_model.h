@@ -27,6 +27,14 @@ struct Model;
 // wholly inside the searched image's window, finds the score's local maxima, refines the best
 // to sub-pel position, and reports them best first.
 //
+// At accuracy 4 the score a find reports is taken at its sub-pel position instead: the same
+// correlation of model and image both smoothed by a Gaussian of 1 pel, over the model less a
+// 3-pel border, with the image's kernel centred on the sub-pel position (models under 9 x 9
+// pels, and images as wide or as tall as the model, keep the whole-pel score). It no longer
+// falls with the peak's distance from a whole pel, nor favours models whose pels were resampled
+// more blurred, so copies of one pattern turned or scaled by small steps compare by their fit
+// alone.
+//
 // Copies share the trained data, which never changes after training; a run changes nothing, so
 // runs on several threads at once are safe, also on one model. What a run derives from the
 // searched image alone (float planes, window sums, 2 x 2 pel sums) is kept per thread for the
@@ -57,10 +65,11 @@ public:
     long height() const;
 
     // Searches the image's window and returns at most params.maxNumResults() finds, best score
-    // first, each scoring at least params.accept() (so each is found()); none reaching it gives
-    // an empty vector. Finds whose model rectangles overlap by more than params.xyOverlap() are
-    // reduced to the best of them. `region` is ignored: every placement with the model wholly
-    // inside the image's window is searched. The recorder and flags are accepted and unused.
+    // first, each scoring at least params.accept() (so each is found()), at its whole pel as well
+    // as in the score reported; none reaching it gives an empty vector. Finds whose model
+    // rectangles overlap by more than params.xyOverlap() are reduced to the best of them. `region`
+    // is ignored: every placement with the model wholly inside the image's window is searched. The
+    // recorder and flags are accepted and unused.
     //
     // The calling thread's time limit is polled after at most about a millisecond of work in
     // every stage (image preparation, scoring, climbing), so an expired limit stops a run

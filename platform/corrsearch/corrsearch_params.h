@@ -42,7 +42,8 @@ public:
     // surface to the 3 x 3 scores around the peak by least squares (falling back to the
     // parabolas where the surface has no maximum there); 4 goes on from there with a few
     // Gauss-Newton steps that fit a linear grey map of the model to the bilinearly sampled
-    // image, which removes most of the quadratic fits' pull towards whole pels.
+    // image, which removes most of the quadratic fits' pull towards whole pels, and scores the
+    // find there (see xcCorrSearchModel).
     long accuracy() const { return accuracy_; }
     void accuracy(long v);
     // Results scoring at least this (0..1) are found and reported; others are not reported.

@@ -23,6 +23,9 @@ constexpr long kMinCoarsePlacements = 64;
 constexpr double kCoarseMargin = 0.2;
 // Model-times-pel products between two polls of the time limit: well under a millisecond.
 constexpr long kPollProducts = 1L << 21;
+// Well above what the score at the finest accuracy gains over the whole-pel score: about 0.1
+// for a sharp pattern half a pel from its peak, a little more on noisy images.
+constexpr double kRefineMargin = 0.25;
 
 // w x h values (rows `rowUpdate` apart) less their mean, in rows padded with zeros.
 template <class T>
@@ -205,6 +208,11 @@ void refine(FineScorer& scorer, const Model& model, const FloatPlane& plane, Pea
     }
     p.fx += t.x();
     p.fy += t.y();
+    // The whole-pel score falls with the distance to the true peak, and by how much depends on
+    // the blur of model and image: compared across models (turned and scaled copies of one
+    // pattern resampled at differing phases), it picks the model by its phase, not its fit.
+    if (accuracy >= 4 && model.smooth)
+        smoothScore(plane, *model.smooth, model.width, model.height, p.x, p.y, t, p.score);
 }
 
 // Gives the planes back buffer by buffer between polls when this search holds the only
@@ -243,6 +251,7 @@ std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, lon
     m->nVarX = double(nVar);
     m->zeroMean = zeroMean(pels, rowUpdate, w, h, s);
     m->gradient = buildGradientModel(m->zeroMean.data(), paddedModelWidth(w), w, h);
+    m->smooth = buildSmoothModel(m->zeroMean.data(), paddedModelWidth(w), w, h);
 
     const std::unique_ptr<std::uint16_t[]> coarse = sum2x2(pels, rowUpdate, w, h);
     const long cw = w / 2, ch = h / 2;
@@ -315,24 +324,40 @@ std::vector<Peak> search(const Model& model, const unsigned char* pels, long row
                                       [&](const Candidate& o) { return o.x == e.x && o.y == e.y; });
         if (!seen) ends.push_back(e);
     }
+    // The peaks are refined before the best are chosen, as the refined score may reorder them;
+    // it exceeds the whole-pel score by less than kRefineMargin, so a peak that far below the
+    // maxResults-th best whole-pel score would not make it. A peak must reach accept at its whole
+    // pel too: smoothing lifts the chance correlation of noise, and the whole-pel score keeps
+    // what counts as found where it was.
     std::sort(ends.begin(), ends.end(), better);
-
-    std::vector<Peak> out;
-    const double area = double(model.width) * double(model.height);
+    const double least = long(ends.size()) >= settings.maxResults && settings.accuracy >= 4
+                             ? ends[std::size_t(settings.maxResults - 1)].score - kRefineMargin
+                             : 0.0;
+    std::vector<Peak> peaks;
     for (const Candidate& e : ends) {
-        if (long(out.size()) >= settings.maxResults || e.score < settings.accept) break;
-        const bool overlaps = std::any_of(out.begin(), out.end(), [&](const Peak& k) {
-            const double ox = double(std::max(0L, model.width - std::abs(k.x - e.x)));
-            const double oy = double(std::max(0L, model.height - std::abs(k.y - e.y)));
-            return ox * oy / area > settings.xyOverlap;
-        });
-        if (overlaps) continue;
+        if (e.score < settings.accept || e.score < least) continue;
+        xcAttention::check();
         Peak p;
         p.x = e.x;
         p.y = e.y;
         p.score = e.score;
         refine(scorer, model, planes->full, p, settings.accuracy);
-        out.push_back(p);
+        peaks.push_back(p);
+    }
+    std::sort(peaks.begin(), peaks.end(), [](const Peak& a, const Peak& b) {
+        return better({a.x, a.y, a.score}, {b.x, b.y, b.score});
+    });
+
+    std::vector<Peak> out;
+    const double area = double(model.width) * double(model.height);
+    for (const Peak& p : peaks) {
+        if (long(out.size()) >= settings.maxResults || p.score < settings.accept) break;
+        const bool overlaps = std::any_of(out.begin(), out.end(), [&](const Peak& k) {
+            const double ox = double(std::max(0L, model.width - std::abs(k.x - p.x)));
+            const double oy = double(std::max(0L, model.height - std::abs(k.y - p.y)));
+            return ox * oy / area > settings.xyOverlap;
+        });
+        if (!overlaps) out.push_back(p);
     }
     // Returning a large image's buffers to the system takes milliseconds each: poll around them.
     xcAttention::check();

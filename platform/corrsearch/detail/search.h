@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/geom/vector.h"
+#include "corrsearch/detail/smooth_score.h"
 #include "corrsearch/detail/subpel.h"
 
 #include <cstdint>
@@ -23,6 +24,8 @@ struct Model {
     double coarseNVarX = 0.0;
     // For the gradient-based sub-pel fit; null for models too small or degenerate for it.
     std::unique_ptr<const GradientModel> gradient;
+    // For the score of a find at the finest accuracy; null for models too small for it.
+    std::unique_ptr<const SmoothModel> smooth;
     // The model's client origin in pel coordinates relative to the window's first pel.
     xcVector<2> origin;
 };
@@ -33,7 +36,8 @@ std::shared_ptr<Model> buildModel(const unsigned char* pels, long rowUpdate, lon
 
 struct SearchSettings {
     bool coarseToFine = true;
-    long accuracy = 4; // 1 whole pels, 2 parabolas, 3 quadratic surface, 4 gradient fit
+    // 1 whole pels, 2 parabolas, 3 quadratic surface, 4 gradient fit and the smoothed score
+    long accuracy = 4;
     double accept = 0.5;
     double xyOverlap = 0.3;
     long maxResults = 1;

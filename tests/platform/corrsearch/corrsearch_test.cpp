@@ -107,7 +107,8 @@ double worstError(const oc_test::GlyphImage& g, const xcCorrSearchModel& m, long
             const auto res = run(m, s.finish(blur, noise, seed++), p);
             EXPECT_EQ(res.size(), 1u);
             if (res.empty()) return 1e9;
-            EXPECT_GT(res[0].score(), 0.9);
+            // Whole-pel scores fall with the distance to the peak; the finest accuracy's do not.
+            EXPECT_GT(res[0].score(), accuracy == 4 ? 0.999 : 0.9);
             worst = std::max(worst, res[0].location().distance(originAt(g, centre)));
         }
     }
