@@ -35,7 +35,7 @@ TEST(OCModel, ChecksInOrderAndEncloseRect) {
     // The type's image first, then the mask's window, then the area.
     expectThrow<xcOCDefs::BadImage>([&] { make(Image(), other, far, xcOCModel::eNormal); },
                                     "Image models must be bound for normal characters.", kBadImage);
-    expectThrow<xcOCDefs::NotImplemented>([&] { make(img, Image(), far, xcOCModel::eBlank); },
+    expectThrow<xcOCDefs::NotImplemented>([&] { make(img, other, far, xcOCModel::eBlank); },
                                           "Bound images are not supported for blank characters",
                                           kNotImplemented);
     expectThrows<xcOCDefs::BadParams>(
@@ -107,9 +107,12 @@ TEST(OCModel, ArchiveLayoutAndVersions) {
     out || version || key || img || mask || type || name || area;
     loadObject(out.bytes(), back);
     EXPECT_EQ(back, xcOCModel(4, img, area, xcOCModel::eNormal, "four", ""));
-    Bytes v2 = bytes;
-    v2[0] = 2;
-    expectUnknownVersion(v2, static_cast<xcPersistent&>(back), "xcOCModel", 2);
+    Bytes bad = bytes;
+    bad[0] = 2;
+    expectUnknownVersion(bad, static_cast<xcPersistent&>(back), "xcOCModel", 2);
+    bad = bytes; // a character type 2, before the name, description and area
+    bad[bytes.size() - 33] = 2;
+    EXPECT_THROW(loadObject(bad, back), xcArchive::BadFormat);
 }
 
 TEST(OCAlphabet, ChecksInOrder) {
