@@ -35,7 +35,7 @@ TEST(OCModel, ChecksInOrderAndEncloseRect) {
     // The type's image first, then the mask's window, then the area.
     expectThrow<xcOCDefs::BadImage>([&] { make(Image(), other, far, xcOCModel::eNormal); },
                                     "Image models must be bound for normal characters.", kBadImage);
-    expectThrow<xcOCDefs::NotImplemented>([&] { make(img, Image(), far, xcOCModel::eBlank); },
+    expectThrow<xcOCDefs::NotImplemented>([&] { make(img, other, far, xcOCModel::eBlank); },
                                           "Bound images are not supported for blank characters",
                                           kNotImplemented);
     expectThrows<xcOCDefs::BadParams>(
@@ -107,9 +107,12 @@ TEST(OCModel, ArchiveLayoutAndVersions) {
     out || version || key || img || mask || type || name || area;
     loadObject(out.bytes(), back);
     EXPECT_EQ(back, xcOCModel(4, img, area, xcOCModel::eNormal, "four", ""));
-    Bytes v2 = bytes;
-    v2[0] = 2;
-    expectUnknownVersion(v2, static_cast<xcPersistent&>(back), "xcOCModel", 2);
+    Bytes bad = bytes;
+    bad[0] = 2;
+    expectUnknownVersion(bad, static_cast<xcPersistent&>(back), "xcOCModel", 2);
+    bad = bytes; // a character type 2, before the name, description and area
+    bad[bytes.size() - 33] = 2;
+    EXPECT_THROW(loadObject(bad, back), xcArchive::BadFormat);
 }
 
 TEST(OCAlphabet, ChecksInOrder) {
@@ -134,8 +137,7 @@ TEST(OCAlphabet, ChecksInOrder) {
     EXPECT_EQ(c, saved);
     c.confusionThreshold(1.0);
     c.confusionThreshold(0.0);
-    EXPECT_TRUE(c.isCompiled());
-    EXPECT_EQ(c.confusionMatrix(), saved.confusionMatrix());
+    EXPECT_TRUE(c.isCompiled() && c.confusionMatrix() == saved.confusionMatrix());
 }
 
 TEST(OCAlphabet, RemoveMovesTheLastCharacterWithItsScores) {
@@ -176,10 +178,9 @@ TEST(OCAlphabet, ConfusabilityUsesTheRowCharactersThreshold) {
     const double m[3][3] = {{0, 0.01, 0}, {0.3, 0, 0.6}, {0, 0.5, 0}};
     const xcOCAlphabet a = *compiledAlphabet({blank(5, "sp"), normal(6, "o"), normal(7, "q")}, 0.5,
                                              [&](long i, long j) { return m[i][j]; });
-    EXPECT_TRUE(a.areConfusable(5, 6));
-    EXPECT_FALSE(a.areConfusable(5, 7));
-    EXPECT_TRUE(a.areConfusable(6, 7));
-    EXPECT_FALSE(a.areConfusable(7, 6));
+    EXPECT_EQ(std::vector<bool>({a.areConfusable(5, 6), a.areConfusable(5, 7),
+                                 a.areConfusable(6, 7), a.areConfusable(7, 6)}),
+              std::vector<bool>({true, false, true, false}));
     expectThrow<xcOCDefs::BadKey>([&] { a.areConfusable(6, 8); }, kNoChar, kBadKey);
 }
 

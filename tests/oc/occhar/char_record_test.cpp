@@ -223,8 +223,6 @@ TEST(CharDiag, RecordsOfCharacters) {
     EXPECT_EQ(drawn(*rec, system), (std::vector<std::pair<xcRect, xcColor>>{
                                        {xcRect(1, 2, 3, 4), green}, {xcRect(0, 0, 5, 8), orange}}));
     EXPECT_EQ(system, 2);
-    EXPECT_EQ(xf_OCCharKeyText(xcOCCharKey()),
-              "Character code : 63488\nInstance : -1\nVariant : -1\nFontID : -1\n");
     EXPECT_EQ(xf_OCCharKeyText(xcOCCharKey(0xFFFFFFFFul, 7, -5, 0)),
               "Character code : 4294967295\nInstance : 7\nVariant : -5\nFontID : 0\n");
 }

@@ -6,7 +6,7 @@ namespace {
 
 using namespace occhar_test;
 
-TEST(CharKey, OrderingEdgeCases) {
+TEST(CharKey, OrderingAndMatchingEdgeCases) {
     EXPECT_FALSE(K() < K());
     std::vector<K> keys = {K(0xF800),       K(65, -1), K(0xFFFF),   K(65, 1000), K(65, -5),
                            K(65, 0, -1, 7), K(65, 0),  K(65, 0, 3), K(66)};
@@ -16,9 +16,7 @@ TEST(CharKey, OrderingEdgeCases) {
     const std::vector<K> expected = {K(65, 0, -1, 7), K(65, -5), K(65, 0, 3), K(65, 0), K(65, 1000),
                                      K(65, -1),       K(66),     K(0xFFFF),   K(0xF800)};
     EXPECT_EQ(keys, expected);
-}
-
-TEST(CharKey, MatchingEdgeCases) {
+    // Unspecified fields match anything; unknown codes match nothing.
     for (auto [a, b, match] :
          std::vector<std::tuple<K, K, bool>>{{K(), K(), false},
                                              {K(0xF800, 1), K(0xF800, 1), false},
@@ -173,6 +171,9 @@ TEST(CharMetrics, RecordExchange) {
     rec.specifiedRects = 9;
     rec.advanceSpecified = 1;
     EXPECT_EQ(std::memcmp(&out, &rec, sizeof out), 0);
+    M again; // the dropped bits are not kept inside either
+    again.setMetrics(rec);
+    EXPECT_EQ(again, m);
 }
 
 TEST(CharMetrics, Archive) {
