@@ -45,8 +45,14 @@ std::vector<xcVector<2>> strokeDots(const GlyphImage& g, double pitch) {
                     ridge = ridge && dist[std::size_t(b * w + a)] <= d + 0.5;
             if (ridge) centre.emplace_back(double(i) * step, double(j) * step);
         }
-    // In raster order each centre-line point takes a dot where no dot lies within 0.9 pitches:
-    // along a stroke that spaces the dots about a pitch apart.
+    // From the outside in, each centre-line point takes a dot where no dot lies within 0.9
+    // pitches: along a stroke that spaces the dots about a pitch apart, the outer stroke ends
+    // getting theirs first (whatever gap is left over lies nearer the middle).
+    const xcVector<2> mid = g.centre();
+    std::stable_sort(centre.begin(), centre.end(),
+                     [&mid](const xcVector<2>& a, const xcVector<2>& b) {
+                         return (a - mid).len() > (b - mid).len();
+                     });
     std::vector<xcVector<2>> dots;
     for (const xcVector<2>& p : centre) {
         bool free = true;

@@ -200,7 +200,8 @@ void scoreDotted(const Model& m, const RunImage& img, const Frame& frame, const 
                  const FreeDofs& dofs, const FitState& st, Found& f) {
     const int level = dottedLevel(m, img, frame, f.h, f.gain, f.ev, f.score + kGrainGain);
     if (level == 0) return;
-    double best = dottedScore(m, img, frame, level, f.h, f.gain, f.ev);
+    Found best = f;
+    best.score = dottedScore(m, img, frame, level, f.h, f.gain, f.ev);
     FitState g = st;
     bool ok = true;
     for (int k = level; k >= 0 && ok; --k) {
@@ -212,16 +213,18 @@ void scoreDotted(const Model& m, const RunImage& img, const Frame& frame, const 
     ok = ok && intoZone(s.zones, g.h.theta) &&
          (!dofs.scale || (g.h.scale >= s.zones.scaleLow && g.h.scale <= s.zones.scaleHigh));
     if (ok) {
-        const Evaluation ev = evaluate(m, img.raw(0), frame, g.h, g.gain);
-        const double grain = dottedScore(m, img, frame, level, g.h, g.gain, ev);
-        if (grain > best && ev.cared >= 10) {
-            best = grain;
-            f.h = g.h;
-            f.gain = g.gain;
-            f.ev = ev;
-        }
+        Found refit;
+        refit.h = g.h;
+        refit.gain = g.gain;
+        refit.ev = evaluate(m, img.raw(0), frame, g.h, g.gain);
+        refit.score = dottedScore(m, img, frame, level, g.h, g.gain, refit.ev);
+        if (refit.score > best.score && refit.ev.cared >= 10) best = refit;
     }
-    if (best >= f.score + kGrainGain) f.score = best;
+    if (best.score < f.score + kGrainGain) return;
+    f.h = best.h;
+    f.gain = best.gain;
+    f.ev = best.ev;
+    f.score = best.score;
 }
 
 // Refines one candidate. With earlyReject a candidate whose first fitted level correlates

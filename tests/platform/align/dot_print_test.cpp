@@ -69,7 +69,7 @@ struct Printed {
         const xcPelBuffer<unsigned char> image = scene.finish(0.8, 4.0, 7);
         results.resize(chars.size());
         for (std::size_t k = 0; k < chars.size(); ++k)
-            pats[k].run(image, align_test::searchParams(0.8, 1.25, long(chars.size()), 0.2),
+            pats[k].run(image, align_test::searchParams(0.8, 1.25, 3 * long(chars.size()), 0.2),
                         results[k], nullptr, 0);
     }
 
@@ -121,9 +121,40 @@ std::pair<double, double> poseError(const xcAlignResult& r, const oc_test::Place
     return {align_test::centreError(r.pose(), p.pose, g.centre()), da};
 }
 
+// Solid print of thin glyphs on a line, blurred (1.5) and noisy (10), where merged detail lets
+// other glyphs' models correlate well: the number of their results scoring 0.5 or more within
+// 0.3 cap heights of a glyph of another kind.
+int otherGlyphsScoringHigh(const char* font, double capHeight) {
+    const std::u32string chars = U"0123456789ABEKRSZ";
+    oc_test::Scene scene(long(capHeight * 14.0), long(capHeight * 3.0));
+    std::vector<std::unique_ptr<oc_test::GlyphImage>> glyphs;
+    std::vector<xcAlignPattern> pats(chars.size());
+    std::vector<xcVector<2>> at;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        glyphs.push_back(std::make_unique<oc_test::GlyphImage>(font, chars[i], capHeight, 1));
+        pats[i].train(glyphs.back()->trainImage(), 3, nullptr, 0);
+        at.emplace_back(capHeight * (1.0 + 0.72 * double(i)), capHeight * 1.5);
+        scene.place(*glyphs.back(), 8.0, 1.0, at.back());
+    }
+    const xcPelBuffer<unsigned char> image = scene.finish(1.5, 10.0, 3);
+    int high = 0;
+    for (std::size_t k = 0; k < chars.size(); ++k) {
+        xcAlignResultSet rs;
+        pats[k].run(image, align_test::searchParams(0.8, 1.25, 3, 0.4), rs, nullptr, 0);
+        for (const xcAlignResult& r : rs)
+            for (std::size_t i = 0; i < at.size(); ++i)
+                high +=
+                    i != k && r.score() >= 0.5 &&
+                            (r.pose().mapPoint(glyphs[k]->centre()) - at[i]).len() < 0.3 * capHeight
+                        ? 1
+                        : 0;
+    }
+    return high;
+}
+
 } // namespace
 
-// Every dotted glyph is found near its true pose with a score of at least 0.45; most within
+// Every dotted glyph is found near its true pose with a score of at least 0.4; most within
 // 1 pel and 2 degrees with a score of at least 0.5. (A solid glyph fitted to its dots lands up
 // to a few degrees off where the dots at its terminals fall unevenly, which limits the share.)
 TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
@@ -135,9 +166,9 @@ TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
             const auto [score, r] = p.best(i, i, 180.0);
             ASSERT_NE(r, nullptr) << char(ch) << " in row " << row;
             const auto [pel, deg] = poseError(*r, p.places[i], ch);
-            EXPECT_GE(score, 0.45) << char(ch) << " in row " << row;
+            EXPECT_GE(score, 0.4) << char(ch) << " in row " << row;
             EXPECT_LE(pel, 2.0) << char(ch) << " in row " << row;
-            EXPECT_LE(deg, 6.0) << char(ch) << " in row " << row;
+            EXPECT_LE(deg, 7.0) << char(ch) << " in row " << row;
             ++glyphs;
             atPose += score >= 0.5 && pel <= 1.0 && deg <= 2.0 ? 1 : 0;
         }
@@ -147,7 +178,9 @@ TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
 
 // At a glyph's place the right glyph's model scores above every other glyph's model turned
 // within 45 degrees of it: always on solid print, where a filled disc scores below the accept
-// threshold for every model too, and almost always on dotted print.
+// threshold for every model too, and almost always on dotted print. Solid print is not scored as
+// dotted: other glyphs' models score as before on blurred thin print (14 results of 0.5 or more
+// where they do not belong on these two lines; 21 when the dot signature is not asked).
 TEST(AlignDotPrint, RightGlyphScoresAboveOtherGlyphs) {
     int glyphs = 0, above = 0;
     for (std::size_t row = 0; row < std::size(kRows); ++row) {
@@ -162,4 +195,7 @@ TEST(AlignDotPrint, RightGlyphScoresAboveOtherGlyphs) {
         EXPECT_GT(solid.best(i, i, 180.0).first, solid.bestOther(i)) << char(kRows[0].chars[i]);
         EXPECT_LT(solid.best(i, solid.places.size(), 180.0).first, 0.5) << char(kRows[0].chars[i]);
     }
+    EXPECT_LE(otherGlyphsScoringHigh("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", 20.0) +
+                  otherGlyphsScoringHigh("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf", 28.0),
+              17);
 }
