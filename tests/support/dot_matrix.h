@@ -17,8 +17,6 @@ class DotGlyph {
 public:
     explicit DotGlyph(const GlyphImage& glyph, double pitchDivisor = 5.5, double dotShare = 0.8);
 
-    const GlyphImage& glyph() const { return *glyph_; }
-    const std::vector<xcVector<2>>& dots() const { return dots_; }
     // 1 inside a dot, else 0 (glyph coordinates).
     double coverage(double gx, double gy) const;
     // Prints the dots into the scene at the pose (the placement names the solid glyph).
