@@ -218,7 +218,9 @@ void scoreDotted(const Model& m, const RunImage& img, const Frame& frame, const 
         refit.gain = g.gain;
         refit.ev = evaluate(m, img.raw(0), frame, g.h, g.gain);
         refit.score = dottedScore(m, img, frame, level, g.h, g.gain, refit.ev);
-        if (refit.score > best.score && refit.ev.cared >= 10) best = refit;
+        if (refit.score > best.score && refit.ev.cared >= 10 &&
+            refit.ev.contrast >= s.contrastThreshold)
+            best = refit;
     }
     if (best.score < f.score + kGrainGain) return;
     f.h = best.h;
