@@ -188,6 +188,13 @@ Scene::Scene(long width, long height, double paper)
 
 const Placement& Scene::place(const GlyphImage& glyph, const xcXform<2>& pose, double ink,
                               int sub) {
+    return paint(
+        glyph, pose, [&glyph](double gx, double gy) { return glyph.coverage(gx, gy); }, ink, sub);
+}
+
+const Placement& Scene::paint(const GlyphImage& glyph, const xcXform<2>& pose,
+                              const std::function<double(double, double)>& coverage, double ink,
+                              int sub) {
     const xcXform<2> inv = pose.inverse();
     double box[4];
     placedBox(glyph, pose, box);
@@ -202,7 +209,7 @@ const Placement& Scene::place(const GlyphImage& glyph, const xcXform<2>& pose, d
                 for (int a = 0; a < sub; ++a) {
                     const xcVector<2> g =
                         inv.mapPoint(xcVector<2>(x + (a + 0.5) / sub, y + (b + 0.5) / sub));
-                    acc += glyph.coverage(g.x(), g.y());
+                    acc += coverage(g.x(), g.y());
                 }
             const double c = acc / (sub * sub);
             double& v = v_[static_cast<std::size_t>(y * w_ + x)];

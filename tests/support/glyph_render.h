@@ -7,6 +7,7 @@
 #include "core/image/pel_buffer.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,11 @@ public:
                            int sub = 6);
     const Placement& place(const GlyphImage& glyph, double angleDeg, double scale,
                            const xcVector<2>& centre, double ink = 40.0, int sub = 6);
+    // As place, with the ink coverage (0..1) at a glyph point given by `coverage` instead of the
+    // glyph's own outline (print that draws the glyph otherwise, as rows of dots).
+    const Placement& paint(const GlyphImage& glyph, const xcXform<2>& pose,
+                           const std::function<double(double, double)>& coverage, double ink,
+                           int sub);
     // True when a glyph placed at `pose` would keep `gap` pels between its train-window box and
     // the boxes of every earlier placement, and lie `border` pels inside the scene.
     bool fits(const GlyphImage& glyph, const xcXform<2>& pose, double gap, double border) const;

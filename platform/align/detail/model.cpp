@@ -231,6 +231,14 @@ Model trainModel(const GreyView& window, double windowX, double windowY,
                 m.nearEdge.at(x, y) = 1;
     }
     for (std::uint8_t v : m.nearEdge.px) m.nearEdgeCount += v;
+    float x0 = m.edges.front().x, x1 = x0, y0 = m.edges.front().y, y1 = y0;
+    for (const EdgeFeature& e : m.edges) {
+        x0 = std::min(x0, e.x);
+        x1 = std::max(x1, e.x);
+        y0 = std::min(y0, e.y);
+        y1 = std::max(y1, e.y);
+    }
+    m.inkExtent = std::max(x1 - x0, y1 - y0);
     std::vector<float> mags;
     for (const EdgeFeature& e : m.edges) mags.push_back(e.mag);
     std::nth_element(mags.begin(), mags.begin() + long(mags.size() / 2), mags.end());

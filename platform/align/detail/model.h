@@ -48,6 +48,8 @@ struct Model {
     std::vector<ModelLevel> levels;
     // Every edge point found at full resolution (coverage and clutter use them).
     std::vector<EdgeFeature> edges;
+    // The larger side of those edge points' bounding box (about the ink's cap height).
+    double inkExtent = 0;
     // The median Sobel magnitude of those edge points.
     double edgeStrength = 0;
     // The number of full-resolution pels near an edge (the clutter's yardstick).

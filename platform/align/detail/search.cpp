@@ -1,5 +1,7 @@
 #include "align/detail/search.h"
 
+#include "align/detail/grain.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -163,6 +165,70 @@ bool intoZone(const Zones& z, double& theta) {
     return true;
 }
 
+// Print scoring below this at full resolution may be dot-matrix print.
+constexpr double kGrainBelow = 0.8;
+// Dotted print shows fewer than this share of the trained edges at full resolution (the
+// outlines of its single dots point every way) and a dot signature from kDotted up (solid print
+// of the development set stays below it).
+constexpr double kDottedEdges = 0.8;
+constexpr double kDotted = 0.22;
+// The dotted score replaces the full-resolution one only when it is this much higher.
+constexpr double kGrainGain = 0.1;
+
+// The score of dotted print: the full-resolution grey correlation, which the dots of the right
+// glyph, lying on its strokes, keep fairly high and which tells glyphs apart as on solid print,
+// times the share inside, times the share of trained edges met where the dots have merged.
+double dottedScore(const Model& m, const RunImage& img, const Frame& frame, int level,
+                   const Hypothesis& h, double gain, const Evaluation& ev) {
+    return std::max(0.0, ev.ncc) * ev.inside * grainEdges(m, img.raw(level), level, frame, h, gain);
+}
+
+// The grain level to score the print at the pose on when it may be dotted and could score
+// `needed` there, else 0.
+int dottedLevel(const Model& m, const RunImage& img, const Frame& frame, const Hypothesis& h,
+                double gain, const Evaluation& ev, double needed) {
+    if (ev.edges >= kDottedEdges || std::max(0.0, ev.ncc) * ev.inside < needed) return 0;
+    const int level = grainLevel(m, frame, h.scale, img.numLevels());
+    if (level == 0 || dotSignature(m, img.fit(0), frame, h, gain) < kDotted) return 0;
+    return level;
+}
+
+// Dot-matrix print scored where its dots merge: the pose is fitted again from the grain level
+// down (starting where the solid glyph's template lies over the merged dots), and the better of
+// it and the first pose by the dotted score is kept when that beats the full-resolution score.
+void scoreDotted(const Model& m, const RunImage& img, const Frame& frame, const RunSettings& s,
+                 const FreeDofs& dofs, const FitState& st, Found& f) {
+    const int level = dottedLevel(m, img, frame, f.h, f.gain, f.ev, f.score + kGrainGain);
+    if (level == 0) return;
+    Found best = f;
+    best.score = dottedScore(m, img, frame, level, f.h, f.gain, f.ev);
+    FitState g = st;
+    bool ok = true;
+    for (int k = level; k >= 0 && ok; --k) {
+        g.photometricReady = false;
+        ok = fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs, kFitIterations, g,
+                      nullptr);
+    }
+    // A pose that leaves the zones is not taken.
+    ok = ok && intoZone(s.zones, g.h.theta) &&
+         (!dofs.scale || (g.h.scale >= s.zones.scaleLow && g.h.scale <= s.zones.scaleHigh));
+    if (ok) {
+        Found refit;
+        refit.h = g.h;
+        refit.gain = g.gain;
+        refit.ev = evaluate(m, img.raw(0), frame, g.h, g.gain);
+        refit.score = dottedScore(m, img, frame, level, g.h, g.gain, refit.ev);
+        if (refit.score > best.score && refit.ev.cared >= 10 &&
+            refit.ev.contrast >= s.contrastThreshold)
+            best = refit;
+    }
+    if (best.score < f.score + kGrainGain) return;
+    f.h = best.h;
+    f.gain = best.gain;
+    f.ev = best.ev;
+    f.score = best.score;
+}
+
 // Refines one candidate. With earlyReject a candidate whose first fitted level correlates
 // poorly is dropped (its correlation goes to *firstNcc) before the costly full-resolution fit.
 std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& frame,
@@ -201,8 +267,14 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
             // within a fraction of a pel, where the final score changes little, so a candidate
             // well below the accept threshold here is not worth the full-resolution fit.
             const Evaluation ev = evaluate(m, img.raw(0), frame, st.h, st.gain, true);
-            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < s.acceptThreshold - kEarlyMargin)
-                return std::nullopt;
+            // Dot-matrix print shows few of its edges here; it goes on when its dotted score
+            // could pass.
+            const double low = s.acceptThreshold - kEarlyMargin;
+            if (std::max(0.0, ev.ncc) * ev.inside * ev.edges < low) {
+                const int grain = dottedLevel(m, img, frame, st.h, st.gain, ev, low);
+                if (grain == 0 || dottedScore(m, img, frame, grain, st.h, st.gain, ev) < low)
+                    return std::nullopt;
+            }
             startFit(m.levels.front(), img.fit(0), 0, frame, st);
         }
         if (!fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs,
@@ -236,6 +308,7 @@ std::optional<Found> refine(const Model& m, const RunImage& img, const Frame& fr
     // pattern's edges that the image shows in place: both must agree for a high score, which
     // keeps similar glyphs ('8' and 'B') apart.
     f.score = std::max(0.0, f.ev.ncc) * f.ev.inside * f.ev.edges;
+    if (f.score < kGrainBelow) scoreDotted(m, img, frame, s, dofs, st, f);
     if (s.scoreUsingClutter) f.score = std::max(0.0, f.score - f.ev.clutter);
     f.score = std::clamp(f.score, 0.0, 1.0);
     f.accepted = f.score >= s.acceptThreshold;
