@@ -13,8 +13,6 @@ namespace {
 
 const char* const kBoldMono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf";
 const char* const kBoldSans = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-const char* const kMono = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
-const char* const kSerif = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
 
 struct PrintRow {
     const char* font;
@@ -29,8 +27,7 @@ const std::u32string kHalfTurn = U"08HNSXZ";
 
 enum class Print {
     dotted, // eight glyphs a line within 40 degrees of upright (every fifth turned over)
-    solid,  // the same, solid, with a filled disc as wide as the first glyph past the glyphs
-    line    // solid glyphs close together on a line turned by 8 degrees, blur 1.5, noise 10
+    solid   // the same, solid, with a filled disc as wide as the first glyph past the glyphs
 };
 
 // One row printed, each glyph's model run over the whole image.
@@ -46,21 +43,17 @@ struct Printed {
         oc_test::Rng rng(7);
         std::vector<xcAlignPattern> pats(chars.size());
         for (std::size_t i = 0; i < chars.size(); ++i) {
-            glyphs.push_back(std::make_unique<oc_test::GlyphImage>(
-                row.font, chars[i], row.capHeight, print == Print::line ? 1 : 4));
+            glyphs.push_back(
+                std::make_unique<oc_test::GlyphImage>(row.font, chars[i], row.capHeight, 4));
             const oc_test::GlyphImage& g = *glyphs.back();
             pats[i].train(g.trainImage(), 3, nullptr, 0);
             const double angle = rng.uniform(-40.0, 40.0) + (i % 5 == 4 ? 180.0 : 0.0);
             const double scale = rng.uniform(0.9, 1.1);
             const xcVector<2> c(step * (0.9 + double(i % 8)) + rng.uniform(0.0, 1.0),
                                 step * (0.9 + double(i / 8)) + rng.uniform(0.0, 1.0));
-            if (print == Print::dotted)
-                places.push_back(oc_test::DotGlyph(g).print(scene, angle, scale, c));
-            else if (print == Print::solid)
-                places.push_back(scene.place(g, angle, scale, c));
-            else
-                places.push_back(scene.place(
-                    g, 8.0, 1.0, xcVector<2>(0.45 * step * (1.4 + double(i)), 0.9 * step)));
+            places.push_back(print == Print::dotted
+                                 ? oc_test::DotGlyph(g).print(scene, angle, scale, c)
+                                 : scene.place(g, angle, scale, c));
         }
         if (print == Print::solid) {
             const oc_test::GlyphImage& g = *glyphs.front();
@@ -71,14 +64,10 @@ struct Printed {
                 },
                 40.0, 4));
         }
-        const xcPelBuffer<unsigned char> image =
-            print == Print::line ? scene.finish(1.5, 10.0, 3) : scene.finish(0.8, 4.0, 7);
+        const xcPelBuffer<unsigned char> image = scene.finish(0.8, 4.0, 7);
         results.resize(chars.size());
         for (std::size_t k = 0; k < chars.size(); ++k)
-            pats[k].run(image,
-                        print == Print::line
-                            ? align_test::searchParams(0.8, 1.25, 3, 0.4)
-                            : align_test::searchParams(0.8, 1.25, 3 * long(chars.size()), 0.2),
+            pats[k].run(image, align_test::searchParams(0.8, 1.25, 3 * long(chars.size()), 0.2),
                         results[k], nullptr, 0);
     }
 
@@ -156,10 +145,7 @@ TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
 
 // At a glyph's place the right glyph's model scores above every other glyph's model turned
 // within 45 degrees of it: always on solid print, where a filled disc scores below the accept
-// threshold for every model too, and almost always on dotted print. Solid print is not scored as
-// dotted: on blurred thin print on a line, where merged detail lets other glyphs' models
-// correlate well, they score 0.5 or more at 11 places of glyphs of other kinds (14 when the dot
-// signature is not asked).
+// threshold for every model too, and almost always on dotted print.
 TEST(AlignDotPrint, RightGlyphScoresAboveOtherGlyphs) {
     int glyphs = 0, above = 0;
     for (std::size_t row = 0; row < std::size(kRows); ++row) {
@@ -174,12 +160,25 @@ TEST(AlignDotPrint, RightGlyphScoresAboveOtherGlyphs) {
         EXPECT_GT(solid.best(i, i).first, solid.bestOther(i)) << char(kRows[0].chars[i]);
         EXPECT_LT(solid.best(i, solid.places.size() - 1).first, 0.5) << char(kRows[0].chars[i]);
     }
-    int high = 0;
-    for (const PrintRow& row : {PrintRow{kMono, 20.0, U"0123456789ABEKRSZ"},
-                                PrintRow{kSerif, 28.0, U"0123456789ABEKRSZ"}}) {
-        const Printed line(row, Print::line);
-        for (std::size_t i = 0; i < line.places.size(); ++i)
-            high += line.bestOther(i, 180.0) >= 0.5 ? 1 : 0;
+}
+
+// Solid print is not scored as dotted: the 0's model keeps below 0.7 on noisy solid D, 8 and B
+// (0.74-0.81 if their merged detail at the coarse grain were taken for dots).
+TEST(AlignDotPrint, SolidLookAlikesAreNotScoredAsDotted) {
+    const std::pair<const char*, char32_t> cases[] = {
+        {kBoldSans, U'D'}, {kBoldMono, U'8'}, {kBoldMono, U'B'}};
+    for (const auto& [font, ch] : cases) {
+        const oc_test::GlyphImage zero(font, U'0', 28.0, 4), other(font, ch, 28.0, 4);
+        xcAlignPattern pat;
+        pat.train(zero.trainImage(), 3, nullptr, 0);
+        for (int seed = 1; seed <= 6; ++seed) {
+            oc_test::Scene scene(200, 100);
+            scene.place(other, 3.0 * seed, 1.0, xcVector<2>(60, 50));
+            scene.place(other, -5.0 * seed, 0.95, xcVector<2>(140, 50));
+            xcAlignResultSet rs;
+            pat.run(scene.finish(0.8, 6.0, seed), align_test::searchParams(0.8, 1.25, 3, 0.2), rs,
+                    nullptr, 0);
+            for (const xcAlignResult& r : rs) EXPECT_LT(r.score(), 0.7) << char(ch) << seed;
+        }
     }
-    EXPECT_LE(high, 12) << high;
 }
