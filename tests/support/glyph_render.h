@@ -17,6 +17,8 @@ namespace oc_test {
 // The fonts the tests use (from the system's DejaVu package).
 inline const char* const kSansFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 inline const char* const kMonoFont = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
+// A geometric face whose O is a circle.
+inline const char* const kGothicFont = "/usr/share/fonts/opentype/urw-base35/URWGothic-Demi.otf";
 
 // A glyph outline rendered at high resolution as area coverage (0..1).
 //

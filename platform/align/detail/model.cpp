@@ -12,6 +12,50 @@ namespace xc_align {
 
 namespace {
 
+// The grey score covers the pels within this share of the window's larger side of a trained
+// edge point: what lies farther out is background that neither tells glyphs apart nor stays put
+// (neighbours reach into a wide cell, a turned canvas shows its corners).
+constexpr double kScoreReach = 0.2;
+
+// Marks the full-resolution template pels the grey score uses (see kScoreReach).
+void markScored(Model& m) {
+    const double reach = kScoreReach * double(std::max(m.width, m.height));
+    const long W = m.width, H = m.height;
+    // Chamfer distance (1 and the square root of 2 per step) from the edge points, in pels.
+    std::vector<float> d(std::size_t(W * H), 1e9f);
+    for (const EdgeFeature& e : m.edges) {
+        const long x = std::clamp(long(std::floor(e.x + 0.5 * double(W))), 0L, W - 1);
+        const long y = std::clamp(long(std::floor(e.y + 0.5 * double(H))), 0L, H - 1);
+        d[std::size_t(y * W + x)] = 0;
+    }
+    const float a = 1.0f, b = 1.41421356f;
+    for (long y = 0; y < H; ++y)
+        for (long x = 0; x < W; ++x) {
+            float& v = d[std::size_t(y * W + x)];
+            if (x > 0) v = std::min(v, d[std::size_t(y * W + x - 1)] + a);
+            if (y > 0) {
+                v = std::min(v, d[std::size_t((y - 1) * W + x)] + a);
+                if (x > 0) v = std::min(v, d[std::size_t((y - 1) * W + x - 1)] + b);
+                if (x + 1 < W) v = std::min(v, d[std::size_t((y - 1) * W + x + 1)] + b);
+            }
+        }
+    for (long y = H - 1; y >= 0; --y)
+        for (long x = W - 1; x >= 0; --x) {
+            float& v = d[std::size_t(y * W + x)];
+            if (x + 1 < W) v = std::min(v, d[std::size_t(y * W + x + 1)] + a);
+            if (y + 1 < H) {
+                v = std::min(v, d[std::size_t((y + 1) * W + x)] + a);
+                if (x + 1 < W) v = std::min(v, d[std::size_t((y + 1) * W + x + 1)] + b);
+                if (x > 0) v = std::min(v, d[std::size_t((y + 1) * W + x - 1)] + b);
+            }
+        }
+    for (TemplatePel& p : m.levels.front().pels) {
+        const long x = std::clamp(long(std::floor(p.x + 0.5 * double(W))), 0L, W - 1);
+        const long y = std::clamp(long(std::floor(p.y + 0.5 * double(H))), 0L, H - 1);
+        p.forScore = d[std::size_t(y * W + x)] <= reach;
+    }
+}
+
 // A pattern needs at least this many full-resolution edge points, and a coarse level this many
 // coarse features to be usable.
 constexpr std::size_t kMinEdges = 12;
@@ -220,6 +264,7 @@ Model trainModel(const GreyView& window, double windowX, double windowY,
             }
         m.levels.push_back(std::move(lv));
     }
+    markScored(m);
 
     // Full-resolution pels within 2 pels of an edge point.
     m.nearEdge = Plane<std::uint8_t>(W, H, 0);

@@ -18,13 +18,15 @@ struct EdgeFeature {
 };
 
 // A template pel: its centre relative to the anchor in the level's pels, its grey value as the
-// fit sees it (smoothed at full resolution), its unsmoothed value (what the score compares) and
-// whether the fit uses it (pels on or near edges, plus a sparse grid of the others).
+// fit sees it (smoothed at full resolution), its unsmoothed value (what the score compares),
+// whether the fit uses it (pels on or near edges, plus a sparse grid of the others) and whether
+// the grey score does (full-resolution pels within reach of an edge).
 struct TemplatePel {
     float x = 0, y = 0;
     float value = 0;
     float raw = 0;
     bool forFit = true;
+    bool forScore = true;
 };
 
 struct ModelLevel {

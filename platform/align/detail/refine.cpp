@@ -404,7 +404,7 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
     long inside = 0, clutter = 0, considered = 0;
     for (std::size_t i = 0; i < ml.pels.size(); ++i) {
         const TemplatePel& p = ml.pels[i];
-        if (quick && (!p.forFit || (i & 1))) continue;
+        if (!p.forScore || (quick && (!p.forFit || (i & 1)))) continue;
         ++considered;
         const double px = A.a * p.x + A.b * p.y + h.x, py = A.c * p.x + A.d * p.y + h.y;
         if (!(px >= 0 && py >= 0 && px < W && py < H)) continue;

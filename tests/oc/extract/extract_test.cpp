@@ -234,9 +234,15 @@ TEST(OCExtractTrain, SmallAreasTrainEnlargedAndEdgeTestRefusesPoorImages) {
 }
 
 TEST(OCExtractTrain, SymmetryClassesFromSelfMatches) {
-    // A filled circle matches itself at every angle; F full, H half a turn, N none.
-    const std::u32string chars = U"\u25CFSZXNKRAL7", classes = U"FHHHHNNNNN";
+    // Filled and open circles and the round O of a geometric face match themselves at every
+    // angle (the turned image's black canvas corners must not count); F full, H half a turn, N
+    // none. DejaVu's O is an ellipse: half a turn.
+    const std::u32string chars = U"\u25CF\u25CBOSZXNKRAL7", classes = U"FFHHHHHNNNNN";
     const GlyphAlphabet g(chars, 28.0);
+    const GlyphAlphabet round(U"O", 28.0, kGothicFont);
+    EXPECT_EQ(
+        Search(round.alphabet(), {'O'}, Image(32, 32)).result.uniqueCharResults()[0]->symmetry(),
+        xc_OCExtractDefs::eFullSymmetry);
     const Search s(g.alphabet(), keysOf(chars), Image(32, 32));
     for (std::size_t m = 0; m < s.model.modelKeyList().size(); ++m) {
         const long c = s.model.modelKeyList()[m];
