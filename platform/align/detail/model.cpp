@@ -2,6 +2,7 @@
 
 #include "align/align_defs.h"
 #include "align/detail/gradient.h"
+#include "align/detail/grain.h"
 #include "align/detail/pyramid.h"
 
 #include <algorithm>
@@ -284,6 +285,8 @@ Model trainModel(const GreyView& window, double windowX, double windowY,
         y1 = std::max(y1, e.y);
     }
     m.inkExtent = std::max(x1 - x0, y1 - y0);
+    if (mayBeDotted(m))
+        m.centreLines = centreLines(padded.view(), pad, pad, W, H, grainSigma(m), m.inkSign);
     std::vector<float> mags;
     for (const EdgeFeature& e : m.edges) mags.push_back(e.mag);
     std::nth_element(mags.begin(), mags.begin() + long(mags.size() / 2), mags.end());

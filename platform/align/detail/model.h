@@ -52,6 +52,10 @@ struct Model {
     std::vector<EdgeFeature> edges;
     // The larger side of those edge points' bounding box (about the ink's cap height).
     double inkExtent = 0;
+    // The centre lines of the ink smoothed to the grain where printed dots merge (a Gaussian of
+    // half a dot pitch), for fitting dot-matrix print; the ink's sign (-1 dark, 1 bright).
+    std::vector<EdgeFeature> centreLines;
+    double inkSign = -1;
     // The median Sobel magnitude of those edge points.
     double edgeStrength = 0;
     // The number of full-resolution pels near an edge (the clutter's yardstick).

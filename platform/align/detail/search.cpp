@@ -193,13 +193,29 @@ int dottedLevel(const Model& m, const RunImage& img, const Frame& frame, const H
     return level;
 }
 
-// Dot-matrix print scored where its dots merge: the pose is fitted again from the grain level
-// down (starting where the solid glyph's template lies over the merged dots), and the better of
-// it and the first pose by the dotted score is kept when that beats the full-resolution score.
+// Dot-matrix print scored where its dots merge. The pose is fitted again from the grain level
+// down (starting where the solid glyph's template lies over the merged dots) and, from the better
+// of that and the first pose, to the ridges of the image smoothed to the grain. The print counts
+// as dotted when one of these poses earns a dotted score kGrainGain above the full-resolution
+// score; the centre-line pose is then reported with its own dotted score (the grey fits follow
+// the dots' outlines and turn by a few degrees where the dots fall unevenly along a stroke),
+// else the better of the other two.
 void scoreDotted(const Model& m, const RunImage& img, const Frame& frame, const RunSettings& s,
                  const FreeDofs& dofs, const FitState& st, Found& f) {
     const int level = dottedLevel(m, img, frame, f.h, f.gain, f.ev, f.score + kGrainGain);
     if (level == 0) return;
+    // The dotted verdict on a pose; false when it leaves the zones or shows too little.
+    auto judge = [&](const Hypothesis& h, double gain, Found& out) {
+        Hypothesis z = h;
+        if (!intoZone(s.zones, z.theta) ||
+            (dofs.scale && (z.scale < s.zones.scaleLow || z.scale > s.zones.scaleHigh)))
+            return false;
+        out.h = z;
+        out.gain = gain;
+        out.ev = evaluate(m, img.raw(0), frame, z, gain);
+        out.score = dottedScore(m, img, frame, level, z, gain, out.ev);
+        return out.ev.cared >= 10 && out.ev.contrast >= s.contrastThreshold;
+    };
     Found best = f;
     best.score = dottedScore(m, img, frame, level, f.h, f.gain, f.ev);
     FitState g = st;
@@ -209,20 +225,18 @@ void scoreDotted(const Model& m, const RunImage& img, const Frame& frame, const 
         ok = fitLevel(m.levels[std::size_t(k)], img.fit(k), k, frame, dofs, kFitIterations, g,
                       nullptr);
     }
-    // A pose that leaves the zones is not taken.
-    ok = ok && intoZone(s.zones, g.h.theta) &&
-         (!dofs.scale || (g.h.scale >= s.zones.scaleLow && g.h.scale <= s.zones.scaleHigh));
-    if (ok) {
-        Found refit;
-        refit.h = g.h;
-        refit.gain = g.gain;
-        refit.ev = evaluate(m, img.raw(0), frame, g.h, g.gain);
-        refit.score = dottedScore(m, img, frame, level, g.h, g.gain, refit.ev);
-        if (refit.score > best.score && refit.ev.cared >= 10 &&
-            refit.ev.contrast >= s.contrastThreshold)
-            best = refit;
+    Found refit;
+    if (ok && judge(g.h, g.gain, refit) && refit.score > best.score) best = refit;
+    double evidence = best.score;
+    FitState c = st;
+    c.h = best.h;
+    Found centred;
+    if (fitCentreLines(m, img, frame, dofs, c.h, best.gain) &&
+        startFit(m.levels.front(), img.fit(0), 0, frame, c) > -2 && judge(c.h, c.gain, centred)) {
+        evidence = std::max(evidence, centred.score);
+        best = centred;
     }
-    if (best.score < f.score + kGrainGain) return;
+    if (evidence < f.score + kGrainGain) return;
     f.h = best.h;
     f.gain = best.gain;
     f.ev = best.ev;

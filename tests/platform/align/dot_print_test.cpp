@@ -121,9 +121,10 @@ std::pair<double, double> poseError(const xcAlignResult& r, const oc_test::Place
 
 } // namespace
 
-// Every dotted glyph is found near its true pose with a score of at least 0.4; most within
-// 1 pel and 2 degrees with a score of at least 0.5. (A solid glyph fitted to its dots lands up
-// to a few degrees off where the dots at its terminals fall unevenly, which limits the share.)
+// Every dotted glyph is found within 1.5 pels and 3 degrees of its true pose with a score of at
+// least 0.4; most within 1 pel and 2 degrees with a score of at least 0.5. (The grey fit of the
+// solid glyph to its dots turns by up to 5.5 degrees where they fall unevenly along a stroke; the
+// fit to the centre lines at the dots' grain does not.)
 TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
     int glyphs = 0, atPose = 0;
     for (std::size_t row = 0; row < std::size(kRows); ++row) {
@@ -134,13 +135,13 @@ TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
             ASSERT_NE(r, nullptr) << char(ch) << " in row " << row;
             const auto [pel, deg] = poseError(*r, p.places[i], ch);
             EXPECT_GE(score, 0.4) << char(ch) << " in row " << row;
-            EXPECT_LE(pel, 2.0) << char(ch) << " in row " << row;
-            EXPECT_LE(deg, 7.0) << char(ch) << " in row " << row;
+            EXPECT_LE(pel, 1.5) << char(ch) << " in row " << row;
+            EXPECT_LE(deg, 3.0) << char(ch) << " in row " << row;
             ++glyphs;
             atPose += score >= 0.5 && pel <= 1.0 && deg <= 2.0 ? 1 : 0;
         }
     }
-    EXPECT_GE(atPose, glyphs * 7 / 10) << atPose << " of " << glyphs;
+    EXPECT_GE(atPose, glyphs * 17 / 20) << atPose << " of " << glyphs;
 }
 
 // At a glyph's place the right glyph's model scores above every other glyph's model turned
