@@ -330,13 +330,8 @@ double grainEdges(const Model& m, const FitLevel& img, int level, const Frame& f
         const Sample s = sampleAt(img, px - 0.5, py - 0.5);
         if (!s.care) continue;
         ++counted;
-        const double nx = N.a * e.nx + N.b * e.ny, ny = N.c * e.nx + N.d * e.ny;
-        const double along = (s.gx * nx + s.gy * ny) / std::sqrt(nx * nx + ny * ny);
-        const double len = std::sqrt(double(s.gx) * s.gx + double(s.gy) * s.gy);
-        const double expected = std::fabs(gain) * e.mag / 8.0 / pelScale;
-        met += along >= 0.92 * len && len >= 0.25 * expected
-                   ? 1.0
-                   : (along >= 0.7 * len && len >= 0.17 * expected ? 0.5 : 0.0);
+        met += edgeAgreement(s, N.a * e.nx + N.b * e.ny, N.c * e.nx + N.d * e.ny,
+                             std::fabs(gain) * e.mag / 8.0 / pelScale);
     }
     return counted > 0 ? met / double(counted) : 0.0;
 }

@@ -428,12 +428,8 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
         ev.ncc = (vT > 0 && vI > 0) ? (sTI - sT * sI / n) / std::sqrt(vT * vI) : 0.0;
     }
     ev.clutter = std::min(1.0, double(clutter) / double(std::max(1L, m.nearEdgeCount)));
-    // Edge agreement: a trained edge point counts as met when the image gradient at its placed
-    // position points its way within about 23 degrees and is at least a quarter as strong as
-    // the template's edge there (times the gain, over the pel scale; a Sobel magnitude is about
-    // 8 derivatives); within about 45 degrees and a sixth of the strength it counts half. The
-    // strength test only keeps noise out, so blur costs little. Points on ignored pels count
-    // neither way, points outside the image as missed.
+    // Edge agreement of every trained edge point at its placed position (edgeAgreement). Points
+    // on ignored pels count neither way, points outside the image as missed.
     const Mat2 N = A.inverse().transpose();
     const double pelScale = std::sqrt(std::fabs(A.det()));
     long in = 0, counted = 0;
@@ -450,14 +446,8 @@ XC_ALIGN_HOT Evaluation evaluate(const Model& m, const FitLevel& img, const Fram
         const Sample s = sampleAt(img, px - 0.5, py - 0.5);
         if (!s.care) continue;
         ++counted;
-        const double nx = N.a * e.nx + N.b * e.ny, ny = N.c * e.nx + N.d * e.ny;
-        const double along = (s.gx * nx + s.gy * ny) / std::sqrt(nx * nx + ny * ny);
-        const double len = std::sqrt(double(s.gx) * s.gx + double(s.gy) * s.gy);
-        const double expected = std::fabs(gain) * e.mag / 8.0 / pelScale;
-        // Selected without jumps: which way this goes changes from point to point.
-        const bool full = along >= 0.92 * len && len >= 0.25 * expected;
-        const bool half = along >= 0.7 * len && len >= 0.17 * expected;
-        met += full ? 1.0 : (half ? 0.5 : 0.0);
+        met += edgeAgreement(s, N.a * e.nx + N.b * e.ny, N.c * e.nx + N.d * e.ny,
+                             std::fabs(gain) * e.mag / 8.0 / pelScale);
     }
     ev.coverage =
         m.edges.empty() ? 0.0 : double(in) / double((m.edges.size() + edgeStep - 1) / edgeStep);
