@@ -239,10 +239,8 @@ TEST(OCExtractTrain, SymmetryClassesFromSelfMatches) {
     // none. DejaVu's O is an ellipse: half a turn.
     const std::u32string chars = U"\u25CF\u25CBOSZXNKRAL7", classes = U"FFHHHHHNNNNN";
     const GlyphAlphabet g(chars, 28.0);
-    const GlyphAlphabet round(U"O", 28.0, kGothicFont);
-    EXPECT_EQ(
-        Search(round.alphabet(), {'O'}, Image(32, 32)).result.uniqueCharResults()[0]->symmetry(),
-        xc_OCExtractDefs::eFullSymmetry);
+    const Search round(GlyphAlphabet(U"O", 28.0, kGothicFont).alphabet(), {'O'}, Image(32, 32));
+    EXPECT_EQ(round.result.uniqueCharResults()[0]->symmetry(), xc_OCExtractDefs::eFullSymmetry);
     const Search s(g.alphabet(), keysOf(chars), Image(32, 32));
     for (std::size_t m = 0; m < s.model.modelKeyList().size(); ++m) {
         const long c = s.model.modelKeyList()[m];
