@@ -16,7 +16,7 @@ namespace xc_align {
 int grainLevel(const Model& m, const Frame& frame, double scale, int imageLevels);
 
 // The Gaussian's standard deviation (pels of the pattern) that merges the dots of print of the
-// pattern's size into strokes: half the dot pitch.
+// pattern's size into strokes: 0.4 of the dot pitch.
 double grainSigma(const Model& m);
 
 // Whether print of the pattern down to half its trained size has a grain level (the only print

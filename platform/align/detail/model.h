@@ -53,7 +53,7 @@ struct Model {
     // The larger side of those edge points' bounding box (about the ink's cap height).
     double inkExtent = 0;
     // The centre lines of the ink smoothed to the grain where printed dots merge (a Gaussian of
-    // half a dot pitch), for fitting dot-matrix print; the ink's sign (-1 dark, 1 bright).
+    // 0.4 of a dot pitch), for fitting dot-matrix print; the ink's sign (-1 dark, 1 bright).
     std::vector<EdgeFeature> centreLines;
     double inkSign = -1;
     // The median Sobel magnitude of those edge points.

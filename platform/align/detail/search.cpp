@@ -173,7 +173,7 @@ constexpr double kGrainBelow = 0.8;
 constexpr double kDottedEdges = 0.8;
 constexpr double kDotted = 0.22;
 // The dotted score replaces the full-resolution one only when it is this much higher.
-constexpr double kGrainGain = 0.1;
+constexpr double kGrainGain = 0.08;
 
 // The score of dotted print: the full-resolution grey correlation, which the dots of the right
 // glyph, lying on its strokes, keep fairly high and which tells glyphs apart as on solid print,

@@ -122,9 +122,10 @@ std::pair<double, double> poseError(const xcAlignResult& r, const oc_test::Place
 } // namespace
 
 // Every dotted glyph is found within 1.5 pels and 3 degrees of its true pose with a score of at
-// least 0.4; most within 1 pel and 2 degrees with a score of at least 0.5. (The grey fit of the
-// solid glyph to its dots turns by up to 5.5 degrees where they fall unevenly along a stroke; the
-// fit to the centre lines at the dots' grain does not.)
+// least 0.4; 50 of the 53 within 1 pel and 2 degrees with a score of at least 0.5 (48 with the
+// centre lines smoothed by half a pitch and their weak points kept). (The grey fit of the solid
+// glyph to its dots turns by up to 5.5 degrees where they fall unevenly along a stroke; the fit to
+// the centre lines at the dots' grain does not.)
 TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
     int glyphs = 0, atPose = 0;
     for (std::size_t row = 0; row < std::size(kRows); ++row) {
@@ -141,7 +142,7 @@ TEST(AlignDotPrint, SolidModelsFindDotMatrixPrintAtItsPose) {
             atPose += score >= 0.5 && pel <= 1.0 && deg <= 2.0 ? 1 : 0;
         }
     }
-    EXPECT_GE(atPose, glyphs * 17 / 20) << atPose << " of " << glyphs;
+    EXPECT_GE(atPose, glyphs * 19 / 20) << atPose << " of " << glyphs;
 }
 
 // At a glyph's place the right glyph's model scores above every other glyph's model turned
