@@ -1,6 +1,7 @@
 #include "align/detail/grain.h"
 
 #include "align/detail/sample.h"
+#include "align/detail/solve.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,17 +76,24 @@ bool mayBeDotted(const Model& m) {
            pitch <= 2.0 * kMergedPitch * double(1 << (int(m.levels.size()) - 1));
 }
 
+void inkStatistics(Model& m) {
+    const std::vector<TemplatePel>& pels = m.levels.front().pels;
+    double mean = 0, sq = 0;
+    for (const TemplatePel& p : pels) {
+        mean += p.raw;
+        sq += double(p.raw) * p.raw;
+    }
+    const double n = double(pels.size());
+    mean /= n;
+    const auto below = std::count_if(pels.begin(), pels.end(),
+                                     [mean](const TemplatePel& p) { return p.raw < mean; });
+    m.inkMean = mean;
+    m.inkSd = std::sqrt(std::max(0.0, sq / n - mean * mean));
+    m.inkSign = 2.0 * double(below) < n ? -1.0 : 1.0;
+}
+
 std::vector<EdgeFeature> centreLines(const GreyView& padded, long x0, long y0, long width,
-                                     long height, double sigma, double& inkSign) {
-    // The ink: the window's minority side of its mean grey.
-    double mean = 0;
-    for (long j = 0; j < height; ++j)
-        for (long i = 0; i < width; ++i) mean += padded.row(y0 + j)[x0 + i];
-    mean /= double(width * height);
-    long below = 0;
-    for (long j = 0; j < height; ++j)
-        for (long i = 0; i < width; ++i) below += padded.row(y0 + j)[x0 + i] < mean ? 1 : 0;
-    inkSign = 2 * below < width * height ? -1.0 : 1.0;
+                                     long height, double sigma, double inkSign) {
     // One pel more each side for the differences; the ink made bright.
     const long w = width + 2, h = height + 2;
     std::vector<float> sm = gaussian(padded, x0 - 1, y0 - 1, w, h, sigma);
@@ -159,25 +167,6 @@ struct GrainPatch {
     }
 };
 
-// Solves the n x n system M d = r (symmetric positive definite when well posed) by elimination;
-// false when a pivot vanishes.
-bool solveSmall(double M[4][4], double r[4], int n, double d[4]) {
-    for (int c = 0; c < n; ++c) {
-        if (!(M[c][c] > 1e-12)) return false;
-        for (int rr = c + 1; rr < n; ++rr) {
-            const double f = M[rr][c] / M[c][c];
-            for (int k = c; k < n; ++k) M[rr][k] -= f * M[c][k];
-            r[rr] -= f * r[c];
-        }
-    }
-    for (int c = n - 1; c >= 0; --c) {
-        double v = r[c];
-        for (int k = c + 1; k < n; ++k) v -= M[c][k] * d[k];
-        d[c] = v / M[c][c];
-    }
-    return true;
-}
-
 } // namespace
 
 bool fitCentreLines(const Model& m, const RunImage& img, const Frame& frame, const FreeDofs& dofs,
@@ -211,7 +200,8 @@ bool fitCentreLines(const Model& m, const RunImage& img, const Frame& frame, con
     for (int it = 0; it < kGrainIterations; ++it) {
         const Mat2 A = frame.A(h.theta, h.scale), D = frame.dA(h.theta, h.scale);
         const Mat2 N = A.inverse().transpose();
-        double M[4][4] = {}, r[4] = {};
+        std::array<std::array<double, 4>, 4> M{};
+        std::array<double, 4> r{}, d{};
         std::size_t used = 0;
         for (const EdgeFeature& e : m.centreLines) {
             const double qx = A.a * e.x + A.b * e.y, qy = A.c * e.x + A.d * e.y;
@@ -240,8 +230,8 @@ bool fitCentreLines(const Model& m, const RunImage& img, const Frame& frame, con
             }
             ++used;
         }
-        double d[4] = {}, step[4] = {};
-        if (used < kMinRidge || !solveSmall(M, r, n, d)) return false;
+        double step[4] = {};
+        if (used < kMinRidge || !solveSpd<4>(M, r, n, d)) return false;
         for (int a = 0; a < n; ++a) step[map[a]] = d[a];
         // Steps kept where the linearisation holds.
         const double move = std::hypot(step[0], step[1]);
@@ -276,19 +266,9 @@ double dotSignature(const Model& m, const FitLevel& img, const Frame& frame, con
     const Mat2 A = frame.A(h.theta, h.scale);
     const double step = 0.5 * m.inkExtent * kPitchShare * std::sqrt(std::fabs(A.det()));
     const std::vector<TemplatePel>& pels = m.levels.front().pels;
-    // The ink: the template's pels on the minority side of its mean grey, half a standard
-    // deviation or more from it.
-    double mean = 0, sq = 0;
-    for (const TemplatePel& p : pels) {
-        mean += p.raw;
-        sq += double(p.raw) * p.raw;
-    }
-    const double n = double(pels.size());
-    mean /= n;
-    const double sd = std::sqrt(std::max(0.0, sq / n - mean * mean));
-    const auto below = std::count_if(pels.begin(), pels.end(),
-                                     [mean](const TemplatePel& p) { return p.raw < mean; });
-    const double inkSign = 2.0 * double(below) < n ? -1.0 : 1.0;
+    // The ink: the template's pels on its ink side of the mean grey, half a standard deviation
+    // or more from it.
+    const double mean = m.inkMean, sd = m.inkSd, inkSign = m.inkSign;
     // The image's ink is the template's turned over when the gain is negative.
     const double pol = gain >= 0 ? -inkSign : inkSign;
     const std::size_t stride = std::max<std::size_t>(1, pels.size() / kSignaturePels);

@@ -23,12 +23,16 @@ double grainSigma(const Model& m);
 // the centre lines are fitted to; they are not built for others, which bounds the training).
 bool mayBeDotted(const Model& m);
 
+// Sets the model's inkMean, inkSd and inkSign from its full-resolution template: the ink is the
+// side of the mean grey that fewer pels lie on.
+void inkStatistics(Model& m);
+
 // The centre lines of the ink of the train window (at (x0, y0) in `padded`, anchor at its
 // centre) smoothed by a Gaussian of sigma pels: points where the grey, turned so that the ink is
-// bright, peaks across a stroke (sub-pel), their unit normals across and the curvature there
-// (mag). inkSign receives -1 for dark ink, 1 for bright.
+// bright (inkSign -1 for dark ink, 1 for bright), peaks across a stroke (sub-pel), their unit
+// normals across and the curvature there (mag).
 std::vector<EdgeFeature> centreLines(const GreyView& padded, long x0, long y0, long width,
-                                     long height, double sigma, double& inkSign);
+                                     long height, double sigma, double inkSign);
 
 // Fits the pose so that the centre lines lie on the ridges of the image smoothed alike around the
 // pose (the Gaussian scaled with it): dots and solid strokes merge into ridges along the same

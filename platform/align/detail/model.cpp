@@ -285,6 +285,7 @@ Model trainModel(const GreyView& window, double windowX, double windowY,
         y1 = std::max(y1, e.y);
     }
     m.inkExtent = std::max(x1 - x0, y1 - y0);
+    inkStatistics(m);
     if (mayBeDotted(m))
         m.centreLines = centreLines(padded.view(), pad, pad, W, H, grainSigma(m), m.inkSign);
     std::vector<float> mags;

@@ -52,10 +52,12 @@ struct Model {
     std::vector<EdgeFeature> edges;
     // The larger side of those edge points' bounding box (about the ink's cap height).
     double inkExtent = 0;
+    // The template's mean grey, its standard deviation and the ink's side of the mean (-1 dark,
+    // 1 bright).
+    double inkMean = 0, inkSd = 0, inkSign = -1;
     // The centre lines of the ink smoothed to the grain where printed dots merge (a Gaussian of
-    // 0.4 of a dot pitch), for fitting dot-matrix print; the ink's sign (-1 dark, 1 bright).
+    // 0.4 of a dot pitch), for fitting dot-matrix print.
     std::vector<EdgeFeature> centreLines;
-    double inkSign = -1;
     // The median Sobel magnitude of those edge points.
     double edgeStrength = 0;
     // The number of full-resolution pels near an edge (the clutter's yardstick).
